@@ -1,0 +1,116 @@
+// Pixet: image conversion, display, loading, clipboard, resources and capture for
+// Windows desktop hosts, on top of the GDI+ engine loaded at run time.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <utility>
+
+#include "pixet/dll_loader.h"
+#include "pixet/export.h"
+#include "pixet/host.h"
+
+struct _GUID;
+struct HWND__;
+
+namespace pixet {
+
+// The host program's image resources (type "#0"), in the order the system lists them.
+struct UsedResource {
+  char RESOURCENAME[256];  // empty for a resource known only by number
+};
+
+class PIXET_API UsedResourceList {
+ public:
+  UsedResourceList();
+  ~UsedResourceList();
+  UsedResourceList(const UsedResourceList&) = delete;
+  UsedResourceList& operator=(const UsedResourceList&) = delete;
+
+  std::size_t Count() const;
+  const UsedResource& At(std::size_t index) const;
+  void Append(const char* name);
+  void Clear();
+
+ private:
+  struct Items;
+  Items* items_;
+};
+
+}  // namespace pixet
+
+// <windows.h> maps LoadImage to LoadImageA; keep the method's own name here and
+// give callers that see the macro a forwarder under the mapped names.
+#pragma push_macro("LoadImage")
+#undef LoadImage
+
+class PIXET_API Pixet {
+ public:
+  // Creates a T (Pixet or a class derived from it) and binds it to the engine.
+  // Binding runs after the constructors, so a derived GetFunctionPointers is used.
+  template <class T = Pixet, class... Args>
+  static std::unique_ptr<T> Create(Args&&... args) {
+    std::unique_ptr<T> object(new T(std::forward<Args>(args)...));
+    object->Construct();
+    return object;
+  }
+
+  // Binds the engine: loads "GDIPLUS.DLL", fills the function table through the method
+  // table and lists the program's image resources. Does nothing when already bound.
+  void Construct();
+  // Unloads the engine library and frees the resource list. Also run by the destructor.
+  void Destruct();
+
+  // Slots 0 to 18, in this order.
+  virtual void CaptureDesktopToBmp(const char* file);
+  virtual void CaptureClientToBmp(const char* file);
+  virtual void CaptureClientRectToBmp(const char* file, std::int32_t x, std::int32_t y, std::int32_t width,
+                                      std::int32_t height);
+  virtual void CaptureWindowToBmp(const char* file);
+  virtual std::int32_t ConvertImage(const char* source, const char* target);
+  virtual std::int32_t ConvertToGrayscaleImage(const char* source, const char* target);
+  virtual std::int32_t CopyToClipboard(const char* file);
+  virtual std::int32_t CreatePictureBox(PixetHostWindow* window, std::int16_t control, std::int32_t wholeWindow);
+  virtual std::int32_t DrawImage(PixetHostWindow* window, const char* image, std::int16_t control,
+                                 std::int32_t wholeWindow, std::int32_t unused);
+  virtual std::int32_t LoadImage(PixetHostWindow* window, const char* source, std::int16_t control);
+  virtual std::int32_t LoadImageFromClipboard(PixetHostWindow* window, std::int16_t control);
+  virtual std::int32_t LoadImage(PixetHostReport* report, const char* source, std::int16_t control);
+  virtual std::int32_t DisplayImage(PixetHostWindow* window, const char* image, std::int16_t control,
+                                    std::int32_t wholeWindow, std::int32_t workspaceColours);
+  virtual std::int32_t DisplayImageAsBackground(PixetHostWindow* window, const char* image, std::int32_t unused);
+  virtual void GetEncoderClsid(const char* mimeType, _GUID* clsid);
+  virtual std::int32_t GetFunctionPointers();
+  virtual void ResizeImage();
+  // An engine image (GpImage*) that the caller disposes, or 0. Module omitted (null):
+  // the host program; given: the library of that name.
+  virtual std::intptr_t ImageHandleFromResource(const char* name, const char* module = nullptr);
+  virtual std::int32_t SaveResourceToFile(const char* name, const char* file, const char* module = nullptr);
+
+  // Not a slot: only for deleting a derived object through a Pixet pointer.
+  virtual ~Pixet();
+
+  // For callers that see <windows.h>'s LoadImage macro.
+  std::int32_t LoadImageA(PixetHostWindow* w, const char* s, std::int16_t c) { return LoadImage(w, s, c); }
+  std::int32_t LoadImageA(PixetHostReport* r, const char* s, std::int16_t c) { return LoadImage(r, s, c); }
+
+  Pixet(const Pixet&) = delete;
+  Pixet& operator=(const Pixet&) = delete;
+
+  std::int32_t ENGINELOADED = 0;
+  HWND__* HPICTUREBOX = nullptr;
+  std::int32_t USERESOURCE = 0;
+  pixet::DllLoader* GDI = nullptr;
+  pixet::UsedResourceList* USEDRESOURCES = nullptr;
+  char RESOURCESDLLNAME[128];
+
+ protected:
+  Pixet();  // use Create, which also runs Construct
+};
+
+#pragma pop_macro("LoadImage")
+
+// Creates and destroys a bound base-class object, for hosts that cannot use Create.
+extern "C" PIXET_API Pixet* PixetNew();
+extern "C" PIXET_API void PixetDelete(Pixet* object);

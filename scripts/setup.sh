@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on a Debian 12 machine, then makes one
+# Wine prefix per target. Idempotent: a machine that has everything returns at once.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build_root=${PIXET_BUILD_ROOT:-$here/build}
+
+packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386 xvfb xauth
+          qemu-user googletest imagemagick cmake python3)
+
+log() { printf '[setup] %s\n' "$*" >&2; }
+as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
+
+missing_packages() {
+  local p
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || echo "$p"
+  done
+}
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  log "adding the i386 architecture"
+  as_root dpkg --add-architecture i386
+fi
+
+mapfile -t missing < <(missing_packages)
+if [ "${#missing[@]}" -gt 0 ]; then
+  log "installing: ${missing[*]}"
+  as_root apt-get update -qq
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# 32-bit x86 code runs through qemu user emulation.
+binfmt=/proc/sys/fs/binfmt_misc
+if [ ! -e "$binfmt/register" ]; then
+  as_root mount -t binfmt_misc binfmt_misc "$binfmt" || true
+fi
+if [ ! -e "$binfmt/qemu-i386" ]; then
+  log "registering qemu-i386 for 32-bit executables"
+  magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+  mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+  printf ':qemu-i386:M::%s:%s:/usr/bin/qemu-i386:F\n' "$magic" "$mask" | as_root tee "$binfmt/register" >/dev/null
+fi
+
+# One prefix per target; creation runs under its own Xvfb so no dialog can block.
+make_prefix() {
+  local prefix=$1 arch=$2 wine_cmd=$3
+  [ -f "$prefix/system.reg" ] && return 0
+  log "creating Wine prefix $prefix ($arch)"
+  mkdir -p "$(dirname "$prefix")"
+  WINEPREFIX=$prefix WINEARCH=$arch WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+    "$here/scripts/with-display.sh" "$prefix" sh -c "\"$wine_cmd\" wineboot --init >/dev/null 2>&1; true"
+}
+
+targets=${PIXET_TARGETS:-"x86_64 i686"}
+for t in $targets; do
+  case $t in
+    x86_64) make_prefix "$build_root/wineprefix-x86_64" win64 /usr/lib/wine/wine64 ;;
+    i686)   make_prefix "$build_root/wineprefix-i686" win32 wine ;;
+  esac
+done
+log "ready"

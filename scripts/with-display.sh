@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# with-display.sh PREFIX COMMAND...
+# Runs COMMAND with one Xvfb display and one persistent wineserver for PREFIX, and stops
+# both afterwards. Everything COMMAND starts under Wine shares that display and server,
+# so each Wine process start stays cheap. Screen size: PIXET_SCREEN (1280x1024x24).
+set -euo pipefail
+prefix=$1; shift
+export WINEPREFIX=$prefix
+export WINEDEBUG=${WINEDEBUG:--all}
+screen=${PIXET_SCREEN:-1280x1024x24}
+
+# A free display number: no lock file, no socket.
+display=
+for n in $(seq 90 160); do
+  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
+done
+[ -n "$display" ] || { echo "with-display: no free X display" >&2; exit 1; }
+
+Xvfb ":$display" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY=":$display"
+for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.05; done
+
+wineserver_bin=wineserver
+for c in /usr/lib/wine/wineserver64 /usr/lib/wine/wineserver32 /usr/lib/wine/wineserver; do
+  [ -x "$c" ] && { wineserver_bin=$c; break; }
+done
+export PIXET_WINESERVER=$wineserver_bin
+
+stop() {
+  WINEPREFIX=$prefix "$wineserver_bin" -k >/dev/null 2>&1 || true
+  WINEPREFIX=$prefix "$wineserver_bin" -w >/dev/null 2>&1 || true
+  kill "$xvfb_pid" >/dev/null 2>&1 || true
+  wait "$xvfb_pid" 2>/dev/null || true
+}
+trap stop EXIT
+if [ -d "$prefix" ]; then
+  "$wineserver_bin" -p >/dev/null 2>&1 || true
+fi
+
+set +e
+"$@"
+rc=$?
+set -e
+exit $rc

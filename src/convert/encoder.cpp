@@ -1,0 +1,59 @@
+#include "convert/encoder.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+#include "core/engine.h"
+#include "core/text.h"
+#include "pixet/pixet.h"
+#include "pixet/wide_converter.h"
+
+namespace pixet {
+
+const char* MimeTypeForTarget(const char* target) {
+  static const struct {
+    const char* extension;
+    const char* mime;
+  } kFormats[] = {
+      {".BMP", "image/bmp"},   {".JPG", "image/jpeg"},  {".JPEG", "image/jpeg"}, {".PNG", "image/png"},
+      {".TIFF", "image/tiff"}, {".TIF", "image/tiff"}, {".GIF", "image/gif"},
+  };
+  const std::string name = text::Clip(target);
+  const std::size_t file_start = name.find_last_of("\\/:");
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string::npos || (file_start != std::string::npos && dot < file_start)) return nullptr;
+  const std::string extension = text::Upper(name.substr(dot));
+  for (const auto& format : kFormats)
+    if (extension == format.extension) return format.mime;
+  return nullptr;
+}
+
+}  // namespace pixet
+
+void Pixet::GetEncoderClsid(const char* mimeType, _GUID* clsid) {
+  using namespace pixet;
+  if (ENGINELOADED == 0 || clsid == nullptr) return;
+  UINT count = 0;
+  UINT size = 0;
+  PIXET_CALL(GdipGetImageEncodersSize, &count, &size);
+  // Room for 32 usual encoders, or the size the engine reports when that is larger.
+  constexpr UINT kUsualListBytes = 2432;
+  unique_hglobal block(::GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, std::max(size, kUsualListBytes)));
+  if (!block) return;
+  auto* codecs = static_cast<Gdiplus::ImageCodecInfo*>(block.get());
+  if (count > size / sizeof(Gdiplus::ImageCodecInfo)) return;
+  if (PIXET_CALL(GdipGetImageEncoders, count, size, codecs) != Gdiplus::Ok) return;
+  const std::string wanted = text::Upper(text::Clip(mimeType));
+  for (UINT i = 0; i < count; ++i) {
+    char compare[129];
+    text::FillBlanks(compare, 128);
+    WideConverter::WideToText(codecs[i].MimeType, compare, 128);
+    compare[128] = '\0';
+    if (text::Upper(text::Clip(compare)) == wanted) {
+      *clsid = codecs[i].Clsid;
+      return;
+    }
+  }
+}

@@ -1,0 +1,33 @@
+// Sources given as a control number: the control's image goes through a working file.
+#pragma once
+
+#include <string>
+
+namespace pixet {
+
+// The working file that holds a control's image while it is converted.
+inline constexpr char kControlImageFile[] = "_vb_.xac";
+
+// The file to load for `source`, and ownership of the working file when one was written.
+// A source that is a whole number from 1 to 32767 names an image control of the current
+// target window: its image (property 7CB6h) is written to "_vb_.xac", which is deleted
+// when this object goes away. Anything else is itself the file name.
+class ResolvedSource {
+ public:
+  explicit ResolvedSource(const char* source);
+  ~ResolvedSource();
+  ResolvedSource(const ResolvedSource&) = delete;
+  ResolvedSource& operator=(const ResolvedSource&) = delete;
+
+  const std::string& file() const { return file_; }
+  bool is_control() const { return from_control_; }
+
+ private:
+  std::string file_;
+  bool from_control_ = false;
+};
+
+// The field number that `source` names, or 0 when it is a file name.
+short ControlNumberOf(const char* source);
+
+}  // namespace pixet

@@ -1,0 +1,63 @@
+#include "pixet/dll_loader.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "core/text.h"
+
+namespace pixet {
+
+DllLoader::~DllLoader() { Unload(); }
+
+std::int32_t DllLoader::Load(const char* name, std::int32_t method) {
+  if (IsLoaded()) return 1;
+  const std::string clipped = text::Clip(name);
+  std::free(module_file_name_);
+  module_file_name_size_ = clipped.size() + 1;
+  module_file_name_ = static_cast<char*>(std::calloc(module_file_name_size_, 1));
+  if (module_file_name_ != nullptr) {
+    std::memcpy(module_file_name_, clipped.data(), clipped.size());
+    if (method != kLoadLibrary && method != kModuleHandle) method = kLoadLibrary;
+    load_method_ = method;
+    module_ = method == kLoadLibrary ? ::LoadLibraryA(module_file_name_) : ::GetModuleHandleA(module_file_name_);
+  } else {
+    module_file_name_size_ = 0;
+  }
+  if (IsLoaded()) return 0;
+  OnLoadError();
+  return 1;
+}
+
+std::int32_t DllLoader::Unload() {
+  std::free(module_file_name_);
+  module_file_name_ = nullptr;
+  module_file_name_size_ = 0;
+  if (!IsLoaded()) return 0;
+  std::int32_t result = 0;
+  if (load_method_ == kLoadLibrary && !::FreeLibrary(module_)) {
+    last_error_ = ::GetLastError();
+    result = 1;
+  }
+  module_ = nullptr;
+  return result;
+}
+
+void* DllLoader::GetProcedure(const char* name) {
+  if (!IsLoaded()) return nullptr;
+  text::CopyToField(procedure_name_, sizeof procedure_name_, text::Clip(name));
+  FARPROC address = ::GetProcAddress(module_, procedure_name_);
+  if (::IsBadCodePtr(address)) {
+    OnProcError();
+    return nullptr;
+  }
+  return reinterpret_cast<void*>(address);
+}
+
+std::uint32_t DllLoader::OsLastError() { return ::GetLastError(); }
+
+void DllLoader::OnLoadError() { last_error_ = ::GetLastError(); }
+void DllLoader::OnProcError() { last_error_ = ::GetLastError(); }
+
+}  // namespace pixet

@@ -1,0 +1,126 @@
+// The GDI+ flat API, bound at run time: one module-wide table of entry points, filled
+// by Pixet::GetFunctionPointers, and the per-call engine start-up.
+#pragma once
+
+#include <windows.h>
+// gdiplus.h needs min/max from somewhere when NOMINMAX is set.
+#include <algorithm>
+namespace Gdiplus {
+using std::max;
+using std::min;
+}  // namespace Gdiplus
+#include <gdiplus.h>
+
+#include <type_traits>
+
+#include "core/unique_any.h"
+#include "pixet/export.h"
+
+namespace pixet::engine {
+
+using Gdiplus::GpStatus;
+
+// The entry points, in the order they are looked up. X(name, declaration) where
+// declaration is the SDK prototype the entry's type is taken from.
+#define PIXET_ENGINE_ENTRIES(X)                                           \
+  X(GdiplusStartup, Gdiplus::GdiplusStartup)                              \
+  X(GdiplusShutdown, Gdiplus::GdiplusShutdown)                            \
+  X(GdipLoadImageFromFile, Gdiplus::DllExports::GdipLoadImageFromFile)    \
+  X(GdipDisposeImage, Gdiplus::DllExports::GdipDisposeImage)              \
+  X(GdipGetImageEncodersSize, Gdiplus::DllExports::GdipGetImageEncodersSize) \
+  X(GdipGetImageEncoders, Gdiplus::DllExports::GdipGetImageEncoders)      \
+  X(GdipSaveImageToFile, Gdiplus::DllExports::GdipSaveImageToFile)        \
+  X(GdipCreateHBITMAPFromBitmap, Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap) \
+  X(GdipGetImageWidth, Gdiplus::DllExports::GdipGetImageWidth)            \
+  X(GdipGetImageHeight, Gdiplus::DllExports::GdipGetImageHeight)          \
+  X(GdipGetImagePixelFormat, Gdiplus::DllExports::GdipGetImagePixelFormat) \
+  X(GdipCreateBitmapFromScan0, Gdiplus::DllExports::GdipCreateBitmapFromScan0) \
+  X(GdipCreateImageAttributes, Gdiplus::DllExports::GdipCreateImageAttributes) \
+  X(GdipSetImageAttributesColorMatrix, Gdiplus::DllExports::GdipSetImageAttributesColorMatrix) \
+  X(GdipDrawImageRectRectI, Gdiplus::DllExports::GdipDrawImageRectRectI)  \
+  X(GdipDisposeImageAttributes, Gdiplus::DllExports::GdipDisposeImageAttributes) \
+  X(GdipDeleteGraphics, Gdiplus::DllExports::GdipDeleteGraphics)          \
+  X(GdipCreateBitmapFromGraphics, Gdiplus::DllExports::GdipCreateBitmapFromGraphics) \
+  X(GdipCreateFromHDC, Gdiplus::DllExports::GdipCreateFromHDC)            \
+  X(GdipGetImageGraphicsContext, Gdiplus::DllExports::GdipGetImageGraphicsContext) \
+  X(GdipDrawImageRectI, Gdiplus::DllExports::GdipDrawImageRectI)          \
+  X(GdipGraphicsClear, Gdiplus::DllExports::GdipGraphicsClear)            \
+  X(GdipSetInterpolationMode, Gdiplus::DllExports::GdipSetInterpolationMode) \
+  X(GdipGetImageHorizontalResolution, Gdiplus::DllExports::GdipGetImageHorizontalResolution) \
+  X(GdipGetImageVerticalResolution, Gdiplus::DllExports::GdipGetImageVerticalResolution) \
+  X(GdipBitmapSetResolution, Gdiplus::DllExports::GdipBitmapSetResolution) \
+  X(GdipCreateBitmapFromStream, Gdiplus::DllExports::GdipCreateBitmapFromStream) \
+  X(GdipCreateBitmapFromHBITMAP, Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP)
+
+struct Table {
+#define PIXET_ENGINE_FIELD(name, declaration) decltype(&declaration) name;
+  PIXET_ENGINE_ENTRIES(PIXET_ENGINE_FIELD)
+#undef PIXET_ENGINE_FIELD
+};
+
+// The module-wide table; entries are null until bound, and stay null for names the
+// engine lacks.
+Table& table();
+
+constexpr int kEntryCount = sizeof(Table) / sizeof(void*);
+
+// The one place a looked-up address becomes a typed entry.
+template <class Fn>
+Fn FromProc(void* address) {
+  static_assert(std::is_pointer_v<Fn>);
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(address));
+}
+
+// Calls a table entry. A null entry is never called: it answers as a failed call would
+// (GenericError; nothing for entries that return nothing).
+template <class R, class... P, class... A>
+R Call(R(WINGDIPAPI* entry)(P...), A&&... args) {
+  if (entry == nullptr) {
+    if constexpr (std::is_void_v<R>)
+      return;
+    else
+      return static_cast<R>(Gdiplus::GenericError);
+  }
+  return entry(std::forward<A>(args)...);
+}
+
+#define PIXET_CALL(name, ...) ::pixet::engine::Call(::pixet::engine::table().name, __VA_ARGS__)
+
+// Engine objects, released through the table.
+void DisposeImage(Gdiplus::GpImage* image) noexcept;
+void DeleteGraphics(Gdiplus::GpGraphics* graphics) noexcept;
+void DisposeImageAttributes(Gdiplus::GpImageAttributes* attributes) noexcept;
+
+using unique_gp_image = unique_any<close_traits<Gdiplus::GpImage*, &DisposeImage>>;
+using unique_gp_bitmap = unique_any<close_traits<Gdiplus::GpBitmap*, &DisposeImage>>;
+using unique_gp_graphics = unique_any<close_traits<Gdiplus::GpGraphics*, &DeleteGraphics>>;
+using unique_gp_attributes = unique_any<close_traits<Gdiplus::GpImageAttributes*, &DisposeImageAttributes>>;
+
+// The engine start-up token; closing it shuts the engine down.
+struct StartupToken {
+  ULONG_PTR token;
+  bool started;
+  bool operator==(const StartupToken& o) const { return started == o.started && token == o.token; }
+};
+struct startup_token_traits {
+  using value_type = StartupToken;
+  static StartupToken Invalid() noexcept { return {0, false}; }
+  static void Close(StartupToken t) noexcept;
+};
+using unique_startup_token = unique_any<startup_token_traits>;
+
+// Starts the engine for one method call and shuts it down when the scope ends. When the
+// start-up fails the host shows "Error initializing GDI+" and started() is false.
+class Session {
+ public:
+  Session();
+  bool started() const { return static_cast<bool>(token_); }
+
+ private:
+  unique_startup_token token_;
+};
+
+}  // namespace pixet::engine
+
+// Test seam: the module-wide table, so tests can wrap entries with counting shims.
+extern "C" PIXET_API pixet::engine::Table* PixetEngineTable();

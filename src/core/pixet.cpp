@@ -1,0 +1,124 @@
+#include "pixet/pixet.h"
+
+#include <windows.h>
+
+#include <cstddef>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "core/engine.h"
+#include "core/host_access.h"
+#include "core/text.h"
+
+#if defined(__i386__)
+// The object as 32-bit hosts see it.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+static_assert(offsetof(Pixet, ENGINELOADED) == 4, "method-table pointer, then ENGINELOADED");
+static_assert(offsetof(Pixet, HPICTUREBOX) == 8, "HPICTUREBOX");
+static_assert(offsetof(Pixet, USERESOURCE) == 12, "USERESOURCE");
+static_assert(offsetof(Pixet, GDI) == 16, "GDI");
+static_assert(offsetof(Pixet, USEDRESOURCES) == 20, "USEDRESOURCES");
+static_assert(offsetof(Pixet, RESOURCESDLLNAME) == 24, "RESOURCESDLLNAME");
+static_assert(sizeof(Pixet::RESOURCESDLLNAME) == 128, "RESOURCESDLLNAME holds 128 characters");
+static_assert(sizeof(Pixet) == 152, "no other fields");
+#pragma GCC diagnostic pop
+#endif
+
+namespace pixet {
+
+struct UsedResourceList::Items {
+  std::vector<UsedResource> records;
+};
+
+UsedResourceList::UsedResourceList() : items_(new Items) {}
+UsedResourceList::~UsedResourceList() { delete items_; }
+std::size_t UsedResourceList::Count() const { return items_->records.size(); }
+const UsedResource& UsedResourceList::At(std::size_t index) const { return items_->records.at(index); }
+void UsedResourceList::Clear() { items_->records.clear(); }
+void UsedResourceList::Append(const char* name) {
+  UsedResource record;
+  text::CopyToField(record.RESOURCENAME, sizeof record.RESOURCENAME, name != nullptr ? name : "");
+  items_->records.push_back(record);
+}
+
+namespace {
+
+// The object whose list AddUsedResource fills; set by Construct, never cleared.
+Pixet* g_resource_enum_target = nullptr;
+
+BOOL CALLBACK AddUsedResource(HMODULE, LPCSTR, LPSTR name, LONG_PTR) {
+  if (g_resource_enum_target == nullptr || g_resource_enum_target->USEDRESOURCES == nullptr) return TRUE;
+  g_resource_enum_target->USEDRESOURCES->Append(IS_INTRESOURCE(name) ? "" : name);
+  return TRUE;
+}
+
+void ShowApiError(const char* text) {
+  const std::uint32_t code = DllLoader::OsLastError();  // read before anything else runs
+  const std::string caption = "WINDOWS API ERROR - " + std::to_string(code);
+  host::ShowMessage(text, caption.c_str(), MessageIcon::Information);
+}
+
+}  // namespace
+
+}  // namespace pixet
+
+extern "C" PIXET_API Pixet* PixetResourceEnumTarget() { return pixet::g_resource_enum_target; }
+
+Pixet::Pixet() { pixet::text::FillBlanks(RESOURCESDLLNAME, sizeof RESOURCESDLLNAME); }
+
+Pixet::~Pixet() { Destruct(); }
+
+void Pixet::Construct() {
+  using pixet::DllLoader;
+  if (GDI != nullptr && !::IsBadCodePtr(reinterpret_cast<FARPROC>(GDI)) && GDI->IsLoaded()) return;
+  if (GDI != nullptr) {
+    delete GDI;
+    GDI = nullptr;
+  }
+  GDI = new (std::nothrow) DllLoader();
+  if (GDI == nullptr) return;
+  if (GDI->Load("GDIPLUS.DLL", DllLoader::kLoadLibrary) != 0) {
+    pixet::ShowApiError("Cannot load DLL engine!|Contact Quillmere");
+    ENGINELOADED = 0;
+    return;
+  }
+  if (GetFunctionPointers() == 0) {
+    pixet::ShowApiError("Cannot obtain function pointers");
+    ENGINELOADED = 0;
+    return;
+  }
+  ENGINELOADED = 1;
+  pixet::g_resource_enum_target = this;
+  delete USEDRESOURCES;
+  USEDRESOURCES = new (std::nothrow) pixet::UsedResourceList();
+  ::EnumResourceNamesA(nullptr, "#0", pixet::AddUsedResource, 0);
+}
+
+void Pixet::Destruct() {
+  if (GDI != nullptr) {
+    GDI->Unload();
+    delete GDI;
+    GDI = nullptr;
+  }
+  if (USEDRESOURCES != nullptr) {
+    USEDRESOURCES->Clear();
+    delete USEDRESOURCES;
+    USEDRESOURCES = nullptr;
+  }
+}
+
+std::int32_t Pixet::GetFunctionPointers() {
+  namespace engine = pixet::engine;
+  // A name the engine lacks leaves its entry null; the loader records why.
+  auto lookup = [this](const char* name) { return GDI != nullptr ? GDI->GetProcedure(name) : nullptr; };
+  engine::Table& table = engine::table();
+#define PIXET_ENGINE_FILL(name, declaration) table.name = engine::FromProc<decltype(table.name)>(lookup(#name));
+  PIXET_ENGINE_ENTRIES(PIXET_ENGINE_FILL)
+#undef PIXET_ENGINE_FILL
+  return 1;
+}
+
+extern "C" PIXET_API Pixet* PixetNew() { return Pixet::Create().release(); }
+extern "C" PIXET_API void PixetDelete(Pixet* object) { delete object; }

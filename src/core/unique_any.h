@@ -1,0 +1,101 @@
+// One owner for every handle that must be released: unique_any<Traits> closes its value
+// with Traits::Close unless it holds Traits::Invalid(). Each kind of release call has its
+// own traits and alias, so a handle can only be given to the call that releases it.
+#pragma once
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <utility>
+
+namespace pixet {
+
+template <class Traits>
+class unique_any {
+ public:
+  using value_type = typename Traits::value_type;
+
+  unique_any() noexcept : value_(Traits::Invalid()) {}
+  explicit unique_any(value_type value) noexcept : value_(value) {}
+  unique_any(unique_any&& other) noexcept : value_(other.release()) {}
+  unique_any& operator=(unique_any&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
+  unique_any(const unique_any&) = delete;
+  unique_any& operator=(const unique_any&) = delete;
+  ~unique_any() { reset(); }
+
+  const value_type& get() const noexcept { return value_; }
+  explicit operator bool() const noexcept { return !(value_ == Traits::Invalid()); }
+
+  // The address of an empty value, for out-parameters. Releases what is held first.
+  value_type* put() noexcept {
+    reset();
+    return &value_;
+  }
+  value_type release() noexcept { return std::exchange(value_, Traits::Invalid()); }
+  void reset(value_type value = Traits::Invalid()) noexcept {
+    value_type old = std::exchange(value_, value);
+    if (!(old == Traits::Invalid())) Traits::Close(old);
+  }
+
+ private:
+  value_type value_;
+};
+
+// Traits for a handle closed by one Win32 call with no other state.
+template <class T, auto CloseFn>
+struct close_traits {
+  using value_type = T;
+  static T Invalid() noexcept { return T{}; }
+  static void Close(T value) noexcept { CloseFn(value); }
+};
+
+using unique_gdi_object = unique_any<close_traits<HGDIOBJ, &::DeleteObject>>;
+using unique_hbitmap = unique_any<close_traits<HBITMAP, &::DeleteObject>>;
+using unique_hpalette = unique_any<close_traits<HPALETTE, &::DeleteObject>>;
+using unique_hdc = unique_any<close_traits<HDC, &::DeleteDC>>;
+using unique_hglobal = unique_any<close_traits<HGLOBAL, &::GlobalFree>>;
+using unique_global_lock = unique_any<close_traits<HGLOBAL, &::GlobalUnlock>>;
+using unique_internet = unique_any<close_traits<HINTERNET, &::InternetCloseHandle>>;
+using unique_module = unique_any<close_traits<HMODULE, &::FreeLibrary>>;
+
+// A file opened with CreateFile; INVALID_HANDLE_VALUE means none.
+struct file_traits {
+  using value_type = HANDLE;
+  static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) noexcept { ::CloseHandle(h); }
+};
+using unique_file = unique_any<file_traits>;
+
+// A file opened with _lcreat; HFILE_ERROR means none.
+struct lfile_traits {
+  using value_type = HFILE;
+  static HFILE Invalid() noexcept { return HFILE_ERROR; }
+  static void Close(HFILE h) noexcept { ::_lclose(h); }
+};
+using unique_lfile = unique_any<lfile_traits>;
+
+// A DC taken from a window: ReleaseDC needs the window as well.
+struct WindowDC {
+  HWND window;
+  HDC dc;
+  bool operator==(const WindowDC& o) const { return window == o.window && dc == o.dc; }
+};
+struct window_dc_traits {
+  using value_type = WindowDC;
+  static WindowDC Invalid() noexcept { return {nullptr, nullptr}; }
+  static void Close(WindowDC v) noexcept { ::ReleaseDC(v.window, v.dc); }
+};
+using unique_window_dc = unique_any<window_dc_traits>;
+
+// An open clipboard: true while this owner must close it.
+struct clipboard_traits {
+  using value_type = bool;
+  static bool Invalid() noexcept { return false; }
+  static void Close(bool) noexcept { ::CloseClipboard(); }
+};
+using unique_clipboard = unique_any<clipboard_traits>;
+
+}  // namespace pixet
