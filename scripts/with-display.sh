@@ -19,6 +19,7 @@ done
 Xvfb ":$display" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY=":$display"
+export PIXET_SESSION=1
 for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.05; done
 
 wineserver_bin=wineserver

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# make-test-images.sh DIR
+# Sample images for the tests, made by ImageMagick.
+set -euo pipefail
+dir=$1
+mkdir -p "$dir"
+cd "$dir"
+[ -f .complete ] && exit 0
+# Photo-like: gradients plus a little noise, 64 x 48.
+convert -size 64x48 gradient:red-blue -attenuate 0.2 +noise Gaussian -depth 8 PNG24:photo.png
+convert photo.png -quality 90 photo.jpg
+convert photo.png photo.bmp
+convert photo.png -compress lzw photo.tif
+# Palette sources, which the engine keeps indexed (and so can write as GIF).
+convert -size 40x30 xc:white -fill '#ff0000' -draw 'rectangle 0,0 19,29' -fill '#0000ff' -draw 'rectangle 20,0 39,29' PNG8:palette.png
+convert palette.png indexed.gif
+# Alpha: a transparent PNG with an opaque red square in the middle.
+convert -size 32x32 xc:none -fill '#ff0000' -draw 'rectangle 8,8 23,23' PNG32:transparent.png
+# Not images.
+printf 'this is not an image' > not-image.png
+: > empty.png
+touch .complete

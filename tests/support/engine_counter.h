@@ -1,0 +1,60 @@
+// Counting shims around the engine table: while an EngineCounter lives, every table
+// entry is wrapped so tests can see which entries ran, in what order, and whether every
+// start-up was shut down and every engine object released.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace pixet::testing {
+
+class EngineCounter {
+ public:
+  EngineCounter();   // wraps the entries of the current table
+  ~EngineCounter();  // puts the real entries back
+
+  EngineCounter(const EngineCounter&) = delete;
+  EngineCounter& operator=(const EngineCounter&) = delete;
+
+  int Calls(const std::string& entry) const;
+  const std::vector<std::string>& Order() const { return order_; }
+  int Startups() const { return startups_; }
+  int Shutdowns() const { return shutdowns_; }
+  // Engine objects (images, bitmaps, graphics, attributes) made and not yet released.
+  std::size_t Live() const { return live_.size(); }
+  int Made() const { return made_; }
+  // Releases of objects this counter never saw made (double or foreign releases).
+  int UnknownReleases() const { return unknown_releases_; }
+  void Reset();
+
+  // Called by the shims.
+  void OnCall(const char* entry);
+  void OnMade(const void* object);
+  void OnReleased(const void* object);
+  void OnStartup(bool ok);
+  void OnShutdown();
+
+  static EngineCounter* active();
+
+ private:
+  std::vector<std::string> order_;
+  std::map<std::string, int> calls_;
+  std::set<const void*> live_;
+  int made_ = 0;
+  int startups_ = 0;
+  int shutdowns_ = 0;
+  int unknown_releases_ = 0;
+  void* saved_table_[64];
+};
+
+}  // namespace pixet::testing
+
+// Balance in one line, for EXPECT_TRUE with a readable failure.
+#define PIXET_EXPECT_BALANCED(counter)                                                   \
+  do {                                                                                   \
+    EXPECT_EQ((counter).Startups(), (counter).Shutdowns()) << "start-ups without shutdown"; \
+    EXPECT_EQ((counter).Live(), 0u) << "engine objects left undisposed";               \
+    EXPECT_EQ((counter).UnknownReleases(), 0) << "objects released twice";             \
+  } while (0)

@@ -1,0 +1,78 @@
+#include "support/test_support.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "pixet/refhost.h"
+
+namespace pixet::testing {
+
+bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::vector<unsigned char> ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void RemoveFile(const std::string& path) { ::DeleteFileA(path.c_str()); }
+
+std::vector<std::string> FilesStartingWith(const std::string& prefix) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = ::FindFirstFileA((prefix + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.emplace_back(found.cFileName);
+  } while (::FindNextFileA(search, &found));
+  ::FindClose(search);
+  return names;
+}
+
+std::string Sample(const std::string& name) { return "data\\" + name; }
+std::string Output(const std::string& name) {
+  ::CreateDirectoryA("out", nullptr);
+  return "out\\" + name;
+}
+
+void ExpectForIdentify(const std::string& name, const std::string& format, unsigned width, unsigned height) {
+  std::ofstream manifest(Output("manifest.txt"), std::ios::app);
+  manifest << name << ' ' << format << ' ' << width << 'x' << height << '\n';
+}
+
+namespace {
+refhost::RecordingHost& Recorder() {
+  static refhost::RecordingHost host;
+  return host;
+}
+}  // namespace
+
+HostRuntime* DefaultHost() { return &Recorder(); }
+
+std::vector<Message> MessagesOf(const refhost::RecordingHost& host) {
+  std::vector<Message> out;
+  for (const auto& call : host.Calls())
+    if (call.operation == refhost::RecordingHost::Operation::Message)
+      out.push_back({call.text, call.caption, !call.captionNull, call.icon});
+  return out;
+}
+
+int CountReads(const refhost::RecordingHost& host, HostProperty id) {
+  int reads = 0;
+  for (const auto& call : host.Calls())
+    if (call.operation == refhost::RecordingHost::Operation::Read && call.id == id) ++reads;
+  return reads;
+}
+
+std::vector<Message> Messages() { return MessagesOf(Recorder()); }
+
+void ClearMessages() { Recorder().Clear(); }
+
+ScopedHost::ScopedHost(HostRuntime* host) : previous_(PixetRegisteredHost()) { PixetRegisterHost(host); }
+ScopedHost::~ScopedHost() { PixetRegisterHost(previous_); }
+
+}  // namespace pixet::testing
