@@ -12,21 +12,20 @@ out=$here/out/demo
 rm -rf "$out"
 mkdir -p "$out"
 # A photo-like sample, and a palette one: the engine writes GIF only from indexed images.
-convert -size 320x240 gradient:'#e04020'-'#2040e0' -attenuate 0.3 +noise Gaussian -depth 8 PNG24:"$out/sample.png"
-convert "$out/sample.png" -colors 64 PNG8:"$out/sample-palette.png"
+convert -size 320x240 gradient:'#e04020'-'#2040e0' -attenuate 0.3 +noise Gaussian -depth 8 PNG24:"$out/source.png"
+convert "$out/source.png" -colors 64 PNG8:"$out/source-palette.png"
 
 cli=$here/build/$target/bin/pixet-cli.exe
-wine=$(grep -E '^PIXET_WINE:' "$here/build/$target/CMakeCache.txt" 2>/dev/null | cut -d= -f2)
-[ -n "$wine" ] || wine=$( [ "$target" = i686 ] && echo wine || echo /usr/lib/wine/wine64 )
+if [ "$target" = i686 ]; then wine=wine; else wine=/usr/lib/wine/wine64; fi
 
 cat > "$out/run.sh" <<RUN
 set -u
 cd "$out"
 rc=0
 for t in sample.bmp sample.jpg sample.png sample.tif; do
-  "$wine" "$cli" convert sample.png "\$t" || rc=1
+  "$wine" "$cli" convert source.png "\$t" || rc=1
 done
-"$wine" "$cli" convert sample-palette.png sample.gif || rc=1
+"$wine" "$cli" convert source-palette.png sample.gif || rc=1
 exit \$rc
 RUN
 "$here/scripts/with-display.sh" "$here/build/wineprefix-$target" bash "$out/run.sh"
