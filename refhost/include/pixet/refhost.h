@@ -1,0 +1,268 @@
+// The reference desktop host: a small Win32 application runtime for Pixet.
+//
+// DesktopHost owns real top-level windows, each with a client-area child window that
+// holds numbered controls (real child windows), and off-screen reports. It answers
+// Pixet's property reads and writes, redraws and message boxes. RecordingHost owns no
+// windows: it records every call in order and answers reads with configured values.
+//
+// Units. Positions and sizes read or written through properties are host units unless
+// the window's (or report's) pixel-units flag (PixelUnits, 0x7C1E) is 1. Host units are
+// dialog units taken from GetDialogBaseUnits: x px = MulDiv(u, baseX, 4) and
+// y px = MulDiv(u, baseY, 8); pixels go back with the inverse MulDiv. The C++ set-up
+// functions below (OpenWindow, ResizeWindow, AddControl) always take pixels.
+//
+// Geometry. A control's Left/Top are its position in the client area of its window;
+// Width/Height are its outer size. For the window itself (field 0), Left/Top are the
+// top-level window's screen position and Width/Height its outer size (GetWindowRect).
+// Reads always measure the real windows, so moves made straight through the HWND show.
+//
+// Properties. WindowHandle reads the real HWND (top-level window for field 0, the
+// control's child window otherwise) until a value is written; then it reads that value
+// (the real child stays and keeps its geometry). ClientAreaHandle reads the client-area
+// window whatever the field. PixelUnits is one flag per window or report, whichever
+// field names it. InstanceHandle (system object) is GetModuleHandle(nullptr).
+// Image controls take ImageFileBytes (bytes copied, decoded with GDI+ loaded at run
+// time, or as a plain BMP without it) and ControlText (the named file is read at once;
+// a missing file empties the control). The picture is stretched over the control.
+// ImageMemoryBlock reads the control's own GMEM_MOVEABLE block holding its image-file
+// bytes: the host owns it, every read returns the same block until the image changes,
+// and it is freed when the image changes or the control or host goes. 0 without image.
+// Plain controls ignore ImageFileBytes; ControlText on field 0 sets the window title.
+// Geometry writes move or resize the real windows. Other properties read 0.
+//
+// Wine without a window manager: closing a captioned window waits about 2 s for the
+// window manager unless the prefix has HKCU\Software\Wine\X11 Driver\Managed = "N".
+//
+// Threads. Windows belong to the thread that opened them; open, close and pump on that
+// thread. The current target window is per thread. Look-ups are guarded by a mutex.
+//
+// Windows and reports are handed to Pixet as PixetHostWindow* / PixetHostReport*; they
+// are pointers to the host's own objects and stay valid until closed or the host goes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "pixet/host.h"
+
+struct HWND__;
+
+namespace pixet::refhost {
+
+enum class ControlKind {
+  Plain,  // child window painted in one colour (kPlainColour unless changed)
+  Image,  // child window showing an image file's picture stretched over it
+};
+
+// COLORREF values (0x00BBGGRR).
+constexpr std::uint32_t kPlainColour = 0x00604020;       // RGB(0x20, 0x40, 0x60)
+constexpr std::uint32_t kImageBackground = 0x00C0C0C0;   // image control without an image
+constexpr std::uint32_t kClientAreaColour = 0x00FFFFFF;  // client-area window
+
+struct Message {
+  std::string text;          // as given, '|' kept
+  std::string caption;       // empty when none was given
+  bool captionNull = false;  // the caption pointer was null
+  MessageIcon icon = MessageIcon::None;
+};
+
+enum class MessageMode {
+  Record,          // record only; never blocks (the default)
+  RecordAndPrint,  // record and print "message: TEXT [CAPTION]" to stderr
+  Interactive,     // real MessageBoxA ('|' becomes a line break); also recorded
+};
+
+struct PixelSize {
+  int width = 0;
+  int height = 0;
+};
+
+class DesktopHost : public HostRuntime {
+ public:
+  explicit DesktopHost(MessageMode mode = MessageMode::Record);
+  // Destroys every window and report and frees every image block. Run it on the thread
+  // that opened the windows.
+  virtual ~DesktopHost();
+  DesktopHost(const DesktopHost&) = delete;
+  DesktopHost& operator=(const DesktopHost&) = delete;
+
+  // HostRuntime. Unknown targets and properties read as 0 and drop writes.
+  std::intptr_t ReadProperty(const HostTarget& target, HostProperty id) override;
+  void WriteProperty(const HostTarget& target, HostProperty id, std::intptr_t value) override;
+  void WritePropertyText(const HostTarget& target, HostProperty id, const char* text) override;
+  void WritePropertyBytes(const HostTarget& target, HostProperty id, const void* bytes, std::size_t size) override;
+  // Field 0: every control of the resolved window or report (for CurrentWindow, the
+  // calling thread's current window). Otherwise that one control.
+  void Redraw(const HostTarget& target) override;
+  void ShowMessage(const char* text, const char* caption, MessageIcon icon) override;
+
+  // --- Windows -------------------------------------------------------------------
+  // A visible top-level window whose client area is clientWidthPx x clientHeightPx.
+  // Null when the window cannot be created.
+  PixetHostWindow* OpenWindow(const char* title, int clientWidthPx, int clientHeightPx, int screenX = 0,
+                              int screenY = 0);
+  // Gives the window a new client size in pixels (its outer size follows).
+  void ResizeWindow(PixetHostWindow* window, int clientWidthPx, int clientHeightPx);
+  void CloseWindow(PixetHostWindow* window);
+  bool IsOpen(PixetHostWindow* window) const;
+
+  // The calling thread's current target window (HostTarget::Kind::CurrentWindow).
+  static void SetCurrentWindow(PixetHostWindow* window);
+  static PixetHostWindow* CurrentWindow();
+
+  // --- Reports (hidden windows holding controls) -----------------------------------
+  PixetHostReport* OpenReport(int widthPx = 800, int heightPx = 1000);
+  void CloseReport(PixetHostReport* report);
+
+  // --- Controls (field > 0, unique per window or report); geometry in pixels ---------
+  bool AddControl(PixetHostWindow* window, std::int16_t field, int x, int y, int width, int height,
+                  ControlKind kind);
+  bool AddControl(PixetHostReport* report, std::int16_t field, int x, int y, int width, int height,
+                  ControlKind kind);
+  bool AddReportImageControl(PixetHostReport* report, std::int16_t field, int x, int y, int width, int height) {
+    return AddControl(report, field, x, y, width, height, ControlKind::Image);
+  }
+  void RemoveControl(PixetHostWindow* window, std::int16_t field);
+  void SetControlColour(PixetHostWindow* window, std::int16_t field, std::uint32_t colourref);
+  // Whether client-area windows opened afterwards clip their children (WS_CLIPCHILDREN,
+  // the default). Without it, drawing through the client area's DC lands on controls too.
+  void SetClientClipsChildren(bool on) { client_clips_children_ = on; }
+
+  // --- Inspection for tests --------------------------------------------------------
+  HWND__* WindowHwnd(PixetHostWindow* window) const;  // top-level window
+  HWND__* ClientHwnd(PixetHostWindow* window) const;  // client-area window
+  HWND__* ControlHwnd(PixetHostWindow* window, std::int16_t field) const;
+  HWND__* ReportHwnd(PixetHostReport* report) const;
+  HWND__* ControlHwnd(PixetHostReport* report, std::int16_t field) const;
+  bool PixelUnits(PixetHostWindow* window) const;
+  bool PixelUnits(PixetHostReport* report) const;
+
+  // Image controls: the image-file bytes the control holds now (last received through
+  // ImageFileBytes or read from the file named through ControlText; empty if none).
+  // The reference is valid until the control's image changes.
+  const std::vector<unsigned char>& ImageBytes(PixetHostWindow* window, std::int16_t field) const;
+  const std::vector<unsigned char>& ImageBytes(PixetHostReport* report, std::int16_t field) const;
+  // How many times ImageFileBytes was written to the control.
+  int ImageBytesWrites(PixetHostWindow* window, std::int16_t field) const;
+  int ImageBytesWrites(PixetHostReport* report, std::int16_t field) const;
+  // How many times ControlText made the control read a file (found or not).
+  int ImageFileLoads(PixetHostWindow* window, std::int16_t field) const;
+  int ImageFileLoads(PixetHostReport* report, std::int16_t field) const;
+  // Pixel size of the decoded picture the control shows; 0 x 0 when it shows none.
+  PixelSize ShownImageSize(PixetHostWindow* window, std::int16_t field) const;
+  PixelSize ShownImageSize(PixetHostReport* report, std::int16_t field) const;
+  // Last text written through ControlText.
+  std::string ControlText(PixetHostWindow* window, std::int16_t field) const;
+  std::string ControlText(PixetHostReport* report, std::int16_t field) const;
+  // Value last written to WindowHandle for the target (0 if never written). Reading
+  // WindowHandle returns this value once written; the real child window stays.
+  std::intptr_t WrittenHandle(PixetHostWindow* window, std::int16_t field) const;
+
+  int RedrawCount() const;                                             // Redraw calls
+  int RedrawCount(PixetHostWindow* window, std::int16_t field) const;  // Redraw calls that reached the control
+  int PaintCount(PixetHostWindow* window, std::int16_t field) const;   // WM_PAINTs the control handled
+  int UnresolvedCount() const;  // calls whose target did not resolve
+
+  // Message boxes.
+  void SetMessageMode(MessageMode mode);
+  const std::vector<Message>& Messages() const;  // not guarded: read it on a quiet host
+  void ClearMessages();
+
+  // Processes pending window messages of the calling thread so windows paint.
+  void PumpMessages();
+
+  // Host-unit conversion used by the property interface.
+  int BaseUnitX() const { return base_x_; }
+  int BaseUnitY() const { return base_y_; }
+  int UnitsToPixelsX(int units) const;
+  int UnitsToPixelsY(int units) const;
+  int PixelsToUnitsX(int pixels) const;
+  int PixelsToUnitsY(int pixels) const;
+
+  // The host's own records behind PixetHostWindow*/PixetHostReport* (internal).
+  struct Surface;
+  struct Control;
+
+ private:
+  Surface* Find(PixetHostWindow* window) const;
+  Surface* Find(PixetHostReport* report) const;
+  Surface* Resolve(const HostTarget& target) const;
+  Control* ResolveControl(const HostTarget& target, Surface** surface) const;
+  const Control* FindControl(const Surface* surface, std::int16_t field) const;
+  bool AddControlTo(Surface* surface, std::int16_t field, int x, int y, int width, int height, ControlKind kind);
+  void DestroySurface(Surface* surface);
+  void SetImage(Control* control, const unsigned char* bytes, std::size_t size);
+  void RedrawControl(Control* control);
+  std::intptr_t ReadGeometry(Surface* surface, Control* control, HostProperty id) const;
+  void WriteGeometry(Surface* surface, Control* control, HostProperty id, std::intptr_t value);
+  void CountUnresolved();
+
+  mutable std::recursive_mutex mutex_;
+  std::vector<std::unique_ptr<Surface>> surfaces_;
+  std::vector<Message> messages_;
+  MessageMode mode_;
+  int base_x_ = 8;
+  int base_y_ = 16;
+  int redraws_ = 0;
+  bool client_clips_children_ = true;
+  int unresolved_ = 0;
+};
+
+// Records every call; reads answer what SetValue configured (0 otherwise).
+class RecordingHost : public HostRuntime {
+ public:
+  enum class Operation { Read, Write, WriteText, WriteBytes, Redraw, Message };
+
+  struct Call {
+    Operation operation = Operation::Read;
+    HostTarget target = HostTarget::System();  // as received (System for messages)
+    HostProperty id = HostProperty{};          // 0 for Redraw and Message
+    std::intptr_t value = 0;          // Read: the answer; Write: the value written
+    std::string text;                 // WriteText: the text; Message: the text
+    bool textNull = false;            // WriteText with a null pointer
+    std::vector<unsigned char> bytes;  // WriteBytes: copy of the bytes
+    std::size_t size = 0;             // WriteBytes: byte count
+    std::string caption;              // Message
+    bool captionNull = false;         // Message
+    MessageIcon icon = MessageIcon::None;  // Message
+  };
+
+  RecordingHost() = default;
+  virtual ~RecordingHost() = default;
+
+  std::intptr_t ReadProperty(const HostTarget& target, HostProperty id) override;
+  void WriteProperty(const HostTarget& target, HostProperty id, std::intptr_t value) override;
+  void WritePropertyText(const HostTarget& target, HostProperty id, const char* text) override;
+  void WritePropertyBytes(const HostTarget& target, HostProperty id, const void* bytes, std::size_t size) override;
+  void Redraw(const HostTarget& target) override;
+  void ShowMessage(const char* text, const char* caption, MessageIcon icon) override;
+
+  // The value reads of (kind, owner, field, id) return. `owner` is the window for
+  // Window, the report for Report, and ignored (null) for System and CurrentWindow.
+  void SetValue(HostTarget::Kind kind, const void* owner, std::int16_t field, HostProperty id, std::intptr_t value);
+  void SetValue(const HostTarget& target, HostProperty id, std::intptr_t value);
+  // When on, WriteProperty also sets the value later reads of that target return.
+  void SetEchoWrites(bool on);
+
+  const std::vector<Call>& Calls() const { return calls_; }
+  std::size_t Count(Operation operation) const;
+  void Clear();  // forgets the recorded calls (not the values)
+
+ private:
+  using Key = std::tuple<int, const void*, int, int>;
+  static Key KeyOf(const HostTarget& target, HostProperty id);
+  static Call Start(Operation operation, const HostTarget& target, HostProperty id);
+
+  mutable std::mutex mutex_;
+  std::vector<Call> calls_;
+  std::map<Key, std::intptr_t> values_;
+  bool echo_ = false;
+};
+
+}  // namespace pixet::refhost
