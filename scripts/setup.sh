@@ -44,13 +44,21 @@ if [ ! -e "$binfmt/qemu-i386" ]; then
 fi
 
 # One prefix per target; creation runs under its own Xvfb so no dialog can block.
+# Windows are unmanaged: with no window manager, Wine otherwise waits about 2 s for one
+# each time a captioned window is hidden or destroyed.
 make_prefix() {
   local prefix=$1 arch=$2 wine_cmd=$3
-  [ -f "$prefix/system.reg" ] && return 0
-  log "creating Wine prefix $prefix ($arch)"
-  mkdir -p "$(dirname "$prefix")"
-  WINEPREFIX=$prefix WINEARCH=$arch WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
-    "$here/scripts/with-display.sh" "$prefix" sh -c "\"$wine_cmd\" wineboot --init >/dev/null 2>&1; true"
+  if [ ! -f "$prefix/system.reg" ]; then
+    log "creating Wine prefix $prefix ($arch)"
+    mkdir -p "$(dirname "$prefix")"
+    WINEPREFIX=$prefix WINEARCH=$arch WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+      "$here/scripts/with-display.sh" "$prefix" sh -c "\"$wine_cmd\" wineboot --init >/dev/null 2>&1; true"
+  fi
+  if ! grep -q '"Managed"="N"' "$prefix/user.reg" 2>/dev/null; then
+    log "unmanaged windows in $prefix"
+    WINEPREFIX=$prefix WINEARCH=$arch WINEDEBUG=-all "$here/scripts/with-display.sh" "$prefix" \
+      "$wine_cmd" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  fi
 }
 
 targets=${PIXET_TARGETS:-"x86_64 i686"}

@@ -9,6 +9,7 @@ manifest=$dir/manifest.txt
 declare -A magick=([bmp]=BMP [jpeg]=JPEG [png]=PNG [tiff]=TIFF [gif]=GIF)
 checked=0 failed=0
 while read -r name format size; do
+  size=${size%$'\r'}
   [ -n "$name" ] || continue
   got=$(identify -format '%m %wx%h\n' "$dir/$name" 2>&1 | head -n 1)
   want="${magick[$format]:-?} $size"
