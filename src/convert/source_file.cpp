@@ -8,6 +8,7 @@
 #include "core/host_access.h"
 #include "core/text.h"
 #include "core/unique_any.h"
+#include "core/working_files.h"
 
 namespace pixet {
 
@@ -50,6 +51,7 @@ ResolvedSource::ResolvedSource(const char* source) {
     file_ = text::Clip(source);
     return;
   }
+  lock_ = std::unique_lock<std::recursive_mutex>(WorkingFilesMutex());
   WriteControlImage(field);
   from_control_ = true;
   file_ = kControlImageFile;

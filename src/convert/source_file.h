@@ -1,6 +1,7 @@
 // Sources given as a control number: the control's image goes through a working file.
 #pragma once
 
+#include <mutex>
 #include <string>
 
 namespace pixet {
@@ -11,7 +12,8 @@ inline constexpr char kControlImageFile[] = "_vb_.xac";
 // The file to load for `source`, and ownership of the working file when one was written.
 // A source that is a whole number from 1 to 32767 names an image control of the current
 // target window: its image (property 7CB6h) is written to "_vb_.xac", which is deleted
-// when this object goes away. Anything else is itself the file name.
+// when this object goes away; the working-files lock is held from before the write until
+// after the delete. Anything else is itself the file name, and no lock is taken.
 class ResolvedSource {
  public:
   explicit ResolvedSource(const char* source);
@@ -23,6 +25,7 @@ class ResolvedSource {
   bool is_control() const { return from_control_; }
 
  private:
+  std::unique_lock<std::recursive_mutex> lock_;  // released after the destructor's delete
   std::string file_;
   bool from_control_ = false;
 };

@@ -58,7 +58,9 @@ using unique_hpalette = unique_any<close_traits<HPALETTE, &::DeleteObject>>;
 using unique_hdc = unique_any<close_traits<HDC, &::DeleteDC>>;
 using unique_hglobal = unique_any<close_traits<HGLOBAL, &::GlobalFree>>;
 using unique_global_lock = unique_any<close_traits<HGLOBAL, &::GlobalUnlock>>;
-using unique_internet = unique_any<close_traits<HINTERNET, &::InternetCloseHandle>>;
+// WinINet handles close through the library's WinINet table (core/internet.h).
+void CloseInternetHandle(HINTERNET handle) noexcept;
+using unique_internet = unique_any<close_traits<HINTERNET, &CloseInternetHandle>>;
 using unique_module = unique_any<close_traits<HMODULE, &::FreeLibrary>>;
 
 // A file opened with CreateFile; INVALID_HANDLE_VALUE means none.

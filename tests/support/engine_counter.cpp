@@ -107,19 +107,26 @@ void EngineCounter::Reset() {
 }
 
 void EngineCounter::OnCall(const char* entry) {
+  std::lock_guard<std::mutex> lock(mutex_);
   order_.emplace_back(entry);
   ++calls_[entry];
 }
 void EngineCounter::OnMade(const void* object) {
+  std::lock_guard<std::mutex> lock(mutex_);
   ++made_;
   live_.insert(object);
 }
 void EngineCounter::OnReleased(const void* object) {
+  std::lock_guard<std::mutex> lock(mutex_);
   if (live_.erase(object) == 0) ++unknown_releases_;
 }
 void EngineCounter::OnStartup(bool ok) {
+  std::lock_guard<std::mutex> lock(mutex_);
   if (ok) ++startups_;
 }
-void EngineCounter::OnShutdown() { ++shutdowns_; }
+void EngineCounter::OnShutdown() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  ++shutdowns_;
+}
 
 }  // namespace pixet::testing

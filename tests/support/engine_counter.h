@@ -1,9 +1,11 @@
 // Counting shims around the engine table: while an EngineCounter lives, every table
 // entry is wrapped so tests can see which entries ran, in what order, and whether every
-// start-up was shut down and every engine object released.
+// start-up was shut down and every engine object released. The shims may run on several
+// threads at once; read the results once they are done.
 #pragma once
 
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -39,6 +41,7 @@ class EngineCounter {
   static EngineCounter* active();
 
  private:
+  std::mutex mutex_;
   std::vector<std::string> order_;
   std::map<std::string, int> calls_;
   std::set<const void*> live_;

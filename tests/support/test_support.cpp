@@ -3,6 +3,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <gtest/gtest.h>
+
 #include "pixet/refhost.h"
 
 namespace pixet::testing {
@@ -42,6 +44,30 @@ std::string Output(const std::string& name) {
 void ExpectForIdentify(const std::string& name, const std::string& format, unsigned width, unsigned height) {
   std::ofstream manifest(Output("manifest.txt"), std::ios::app);
   manifest << name << ' ' << format << ' ' << width << 'x' << height << '\n';
+}
+
+namespace {
+
+// "PORT CLOSED_PORT PID", written by the server once it listens.
+std::pair<int, int> HttpServerPorts() {
+  std::ifstream info("http-server.txt");
+  int port = 0;
+  int closed = 0;
+  info >> port >> closed;
+  EXPECT_NE(port, 0) << "no test HTTP server: run the suite through ctest, which starts it";
+  return {port, closed};
+}
+
+}  // namespace
+
+int HttpPort() { return HttpServerPorts().first; }
+int ClosedHttpPort() { return HttpServerPorts().second; }
+std::string HttpAddress(const std::string& path) { return "http://127.0.0.1:" + std::to_string(HttpPort()) + path; }
+
+std::string TempFolder() {
+  char buffer[MAX_PATH + 1];
+  const DWORD n = ::GetTempPathA(sizeof buffer, buffer);
+  return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
 }
 
 namespace {

@@ -52,6 +52,15 @@ std::string Output(const std::string& name);
 // Lists an output for that step: its expected format ("png"...) and size.
 void ExpectForIdentify(const std::string& name, const std::string& format, unsigned width, unsigned height);
 
+// The test HTTP server on 127.0.0.1 that CTest starts (tests/scripts/http_server.py): its
+// port, and a port where nothing listens; 0 (and a failed assertion) without it.
+int HttpPort();
+int ClosedHttpPort();
+// "http://127.0.0.1:PORT" followed by `path`.
+std::string HttpAddress(const std::string& path);
+// The user's temporary folder as the system reports it, ending in a backslash.
+std::string TempFolder();
+
 // The recording host registered for the whole run. Tests that need another host
 // register it for their own scope with ScopedHost.
 struct Message {

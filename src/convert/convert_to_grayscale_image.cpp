@@ -1,0 +1,72 @@
+#include <windows.h>
+
+#include "convert/encoder.h"
+#include "convert/source_file.h"
+#include "core/engine.h"
+#include "core/host_access.h"
+#include "core/text.h"
+#include "core/wide.h"
+#include "pixet/pixet.h"
+
+namespace pixet {
+namespace {
+
+// Each of red, green and blue becomes 0.35 times the sum of the three (1.05 times their
+// mean, limited to the maximum); alpha passes through; no offset.
+constexpr float kWeight = 0.35f;  // single-precision pattern 3EB33333h
+const Gdiplus::ColorMatrix kGreyMatrix = {{
+    {kWeight, kWeight, kWeight, 0, 0},
+    {kWeight, kWeight, kWeight, 0, 0},
+    {kWeight, kWeight, kWeight, 0, 0},
+    {0, 0, 0, 1, 0},
+    {0, 0, 0, 0, 1},
+}};
+
+}  // namespace
+}  // namespace pixet
+
+// The source is drawn once, 1:1, through the grey matrix onto a new bitmap of its size,
+// and that bitmap is saved in the format of the target's extension.
+std::int32_t Pixet::ConvertToGrayscaleImage(const char* source, const char* target) {
+  using namespace pixet;
+  if (ENGINELOADED == 0) return 0;
+  if (text::Clip(target).size() > kMaxTargetChars) return 0;
+  engine::Session session;
+  if (!session.started()) return 0;
+  ResolvedSource resolved(source);  // declared first: "_vb_.xac" goes after the engine objects
+  const char* mime = MimeTypeForTarget(target);
+  if (mime == nullptr) {
+    host::ShowMessage("Invalid Format!");
+    return 0;
+  }
+  GUID encoder{};
+  GetEncoderClsid(mime, &encoder);
+  // Released in reverse: drawing context, new bitmap, source image, attributes.
+  engine::unique_gp_attributes attributes;
+  engine::unique_gp_image image;
+  engine::unique_gp_bitmap grey;
+  engine::unique_gp_graphics graphics;
+  {
+    OwnedWide wide_source = ToWide(resolved.file().c_str());
+    PIXET_CALL(GdipLoadImageFromFile, wide_source.get(), image.put());
+  }
+  if (!image) return 1;  // nothing to convert
+  UINT height = 0;
+  UINT width = 0;
+  PIXET_CALL(GdipGetImageHeight, image.get(), &height);
+  PIXET_CALL(GdipGetImageWidth, image.get(), &width);
+  PIXET_CALL(GdipCreateImageAttributes, attributes.put());
+  PIXET_CALL(GdipSetImageAttributesColorMatrix, attributes.get(), Gdiplus::ColorAdjustTypeDefault, TRUE,
+             &kGreyMatrix, nullptr, Gdiplus::ColorMatrixFlagsDefault);
+  PIXET_CALL(GdipGetImageGraphicsContext, image.get(), graphics.put());
+  PIXET_CALL(GdipCreateBitmapFromGraphics, static_cast<INT>(width), static_cast<INT>(height), graphics.get(),
+             grey.put());
+  graphics.reset();
+  PIXET_CALL(GdipGetImageGraphicsContext, grey.get(), graphics.put());
+  PIXET_CALL(GdipDrawImageRectRectI, graphics.get(), image.get(), 0, 0, static_cast<INT>(width),
+             static_cast<INT>(height), 0, 0, static_cast<INT>(width), static_cast<INT>(height), Gdiplus::UnitPixel,
+             attributes.get(), nullptr, nullptr);
+  OwnedWide wide_target = ToWide(target);
+  if (PIXET_CALL(GdipSaveImageToFile, grey.get(), wide_target.get(), &encoder, nullptr) != Gdiplus::Ok) return 0;
+  return 1;
+}

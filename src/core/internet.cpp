@@ -1,0 +1,19 @@
+#include "core/internet.h"
+
+#include "core/unique_any.h"
+
+namespace pixet {
+
+namespace internet {
+namespace {
+Table g_table{&::InternetOpenA, &::InternetOpenUrlA, &::InternetReadFile, &::InternetCloseHandle};
+}  // namespace
+
+Table& table() { return g_table; }
+}  // namespace internet
+
+void CloseInternetHandle(HINTERNET handle) noexcept { internet::table().InternetCloseHandle(handle); }
+
+}  // namespace pixet
+
+extern "C" PIXET_API pixet::internet::Table* PixetInternetTable() { return &pixet::internet::table(); }

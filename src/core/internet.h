@@ -1,0 +1,25 @@
+// The WinINet calls the library makes, through one module-wide table so that tests can
+// wrap them (as they wrap the engine table) and count every handle opened and closed.
+#pragma once
+
+#include <windows.h>
+#include <wininet.h>
+
+#include "pixet/export.h"
+
+namespace pixet::internet {
+
+struct Table {
+  decltype(&::InternetOpenA) InternetOpenA;
+  decltype(&::InternetOpenUrlA) InternetOpenUrlA;
+  decltype(&::InternetReadFile) InternetReadFile;
+  decltype(&::InternetCloseHandle) InternetCloseHandle;
+};
+
+// Filled with the system's entry points when the library loads.
+Table& table();
+
+}  // namespace pixet::internet
+
+// Test seam: the table, so tests can wrap entries with counting shims.
+extern "C" PIXET_API pixet::internet::Table* PixetInternetTable();

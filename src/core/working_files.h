@@ -1,0 +1,28 @@
+// The fixed-name working files ("kjj___.bmp", "_vb_.xac", "saved__0.bmp", "__svcv.bmp",
+// a downloaded file) are shared by every object and thread of the process. A call that
+// writes, reads or deletes one holds WorkingFilesLock from before it first touches the
+// name until after it has deleted it.
+//
+// One recursive lock for all of them: a method holding its own file calls others through
+// the method table (LoadImage and CopyToClipboard call ConvertImage, which may need
+// "_vb_.xac"), and a derived class may override those in any order. A single lock that
+// the holding thread may take again cannot be taken in two orders, so these nestings never
+// deadlock. The cost is that unrelated working files are not used at the same time.
+// A derived method must not wait for another thread that itself needs the lock.
+#pragma once
+
+#include <mutex>
+
+namespace pixet {
+
+std::recursive_mutex& WorkingFilesMutex();
+
+class WorkingFilesLock {
+ public:
+  WorkingFilesLock() : lock_(WorkingFilesMutex()) {}
+
+ private:
+  std::lock_guard<std::recursive_mutex> lock_;
+};
+
+}  // namespace pixet

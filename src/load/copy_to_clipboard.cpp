@@ -1,0 +1,68 @@
+#include <windows.h>
+
+#include <string>
+
+#include "core/host_access.h"
+#include "core/text.h"
+#include "core/unique_any.h"
+#include "core/working_files.h"
+#include "pixet/pixet.h"
+
+namespace pixet {
+namespace {
+
+constexpr char kConvertedCopy[] = "__svcv.bmp";  // relative: the current directory
+
+// The extension of the name's last path component, dot included; empty without a dot.
+std::string ExtensionOf(const std::string& name) {
+  const std::size_t component = name.find_last_of("\\/:");
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string::npos || (component != std::string::npos && dot < component)) return {};
+  return name.substr(dot);
+}
+
+// Deletes the converted copy when the call ends, whatever the way out.
+struct ConvertedCopy {
+  bool made = false;
+  ~ConvertedCopy() {
+    if (made) ::DeleteFileA(kConvertedCopy);
+  }
+};
+
+}  // namespace
+}  // namespace pixet
+
+// Puts the image on the clipboard as a CF_BITMAP. A file that is not a .bmp goes through
+// "__svcv.bmp" made by the object's ConvertImage.
+std::int32_t Pixet::CopyToClipboard(const char* file) {
+  using namespace pixet;
+  WorkingFilesLock lock;
+  std::string name = text::Clip(file);
+  ConvertedCopy copy;
+  if (text::Upper(ExtensionOf(name)) != ".BMP") {
+    // A copy left by an earlier call must not be taken for this file's.
+    ::DeleteFileA(kConvertedCopy);
+    copy.made = true;
+    name = kConvertedCopy;
+    ConvertImage(file, kConvertedCopy);
+  }
+  unique_hbitmap bitmap(static_cast<HBITMAP>(
+      ::LoadImageA(nullptr, name.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+  if (!bitmap) {
+    host::ShowMessage("There was an error while loading the bitmap");
+    return 0;
+  }
+  HWND owner = reinterpret_cast<HWND>(host::Read(HostTarget::Current(), HostProperty::WindowHandle));
+  unique_clipboard clipboard(::OpenClipboard(owner) != FALSE);
+  ::EmptyClipboard();
+  // Once placed, the bitmap is the clipboard's; a refused one stays ours and is deleted.
+  const bool placed = ::SetClipboardData(CF_BITMAP, bitmap.get()) != nullptr;
+  if (placed) bitmap.release();
+  // A bitmap seen on a clipboard this call could not open or fill is someone else's.
+  if (!placed || !::IsClipboardFormatAvailable(CF_BITMAP)) {
+    clipboard.reset();
+    host::ShowMessage("There was an error while pasting the bitmap to the clipboard!");
+    return 0;
+  }
+  return 1;
+}

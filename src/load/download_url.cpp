@@ -1,0 +1,111 @@
+#include "load/download_url.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "core/host_access.h"
+#include "core/internet.h"
+#include "core/text.h"
+#include "core/unique_any.h"
+#include "load/temp_directory.h"
+
+namespace pixet {
+
+namespace {
+
+constexpr std::size_t kMaxAddressChars = 511;  // a 512-byte field with its terminator
+constexpr std::size_t kMaxLocalPathChars = 80;
+constexpr DWORD kChunkBytes = 4096;
+
+// The open handles of one download; the address handle is declared last so that it is
+// closed first on every way out.
+struct Connection {
+  unique_internet session;
+  unique_internet address;
+};
+
+// The failure exit: closes what is open, address first; the load then returns 0.
+Download AbortDownload(Connection& connection) {
+  connection.address.reset();
+  connection.session.reset();
+  return Download::Failed;
+}
+
+// Whether `name`, put after the folder, would name the folder itself or leave it:
+// empty, only dots and blanks (".", "..", "..." all resolve to a folder), or a device
+// name such as NUL or COM1 (with or without an extension).
+bool NamesNoFileInFolder(const std::string& name) {
+  if (name.find_first_not_of(". ") == std::string::npos) return true;
+  std::string stem = text::Upper(name.substr(0, name.find('.')));
+  stem.erase(stem.find_last_not_of(' ') + 1);
+  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
+  for (const char* device : kDevices)
+    if (stem == device) return true;
+  return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
+         stem[3] >= '0' && stem[3] <= '9';
+}
+
+// The local path for `address`: the folder and the last segment after "/" or "\", cut to
+// 80 characters within the segment. Empty when there is no file name to keep.
+std::string LocalPathFor(const std::string& address) {
+  const std::size_t slash = address.find_last_of("/\\");
+  if (slash == std::string::npos) return {};
+  const std::string folder = TempDirectory();
+  if (folder.size() >= kMaxLocalPathChars) return {};
+  std::string name = address.substr(slash + 1, kMaxLocalPathChars - folder.size());
+  if (NamesNoFileInFolder(name)) return {};
+  return folder + name;
+}
+
+// Appends the body to `file` in reads of at most 4096 bytes until the body ends or a
+// read or a write fails.
+void CopyBody(HINTERNET address, HANDLE file) {
+  std::unique_ptr<char[]> chunk(new (std::nothrow) char[kChunkBytes + 1]);
+  if (!chunk) return;
+  for (;;) {
+    DWORD read = 0;
+    if (!internet::table().InternetReadFile(address, chunk.get(), kChunkBytes, &read) || read == 0) return;
+    DWORD written = 0;
+    if (!::WriteFile(file, chunk.get(), read, &written, nullptr) || written != read) return;
+  }
+}
+
+}  // namespace
+
+bool IsHttpAddress(const char* file_text) {
+  return file_text != nullptr && text::Upper(file_text).find("HTTP:") != std::string::npos;
+}
+
+Download DownloadUrl(std::string& file_text) {
+  const std::string address = text::ClipTo(file_text.c_str(), kMaxAddressChars);
+  static const char kAgent[] = "Pixet";
+  static const char kEmpty[] = "";
+  Connection connection;
+  connection.session.reset(
+      internet::table().InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, kEmpty, kEmpty, 0));
+  if (!connection.session) {
+    host::ShowMessage("An error occurred calling InternetOpen function!");
+    return AbortDownload(connection);
+  }
+  connection.address.reset(internet::table().InternetOpenUrlA(connection.session.get(), address.c_str(), kEmpty, 0,
+                                                              INTERNET_FLAG_EXISTING_CONNECT, 0));
+  if (!connection.address) {
+    host::ShowMessage("An error occurred calling InternetOpenUrl function!");
+    return AbortDownload(connection);
+  }
+  const std::string local_path = LocalPathFor(address);
+  if (local_path.empty()) return Download::Skipped;
+  file_text = local_path;
+  // A name the system refuses (a query string's "?", say) stores nothing; the load then
+  // finds no image.
+  unique_file file(::CreateFileA(local_path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file) CopyBody(connection.address.get(), file.get());
+  return Download::Done;
+}
+
+}  // namespace pixet
