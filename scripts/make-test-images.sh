@@ -5,7 +5,7 @@ set -euo pipefail
 dir=$1
 mkdir -p "$dir"
 cd "$dir"
-[ -f .complete ] && exit 0
+[ -f .complete-2 ] && exit 0
 # Photo-like: gradients plus a little noise, 64 x 48.
 convert -size 64x48 gradient:red-blue -attenuate 0.2 +noise Gaussian -depth 8 PNG24:photo.png
 convert photo.png -quality 90 photo.jpg
@@ -16,7 +16,11 @@ convert -size 40x30 xc:white -fill '#ff0000' -draw 'rectangle 0,0 19,29' -fill '
 convert palette.png indexed.gif
 # Alpha: a transparent PNG with an opaque red square in the middle.
 convert -size 32x32 xc:none -fill '#ff0000' -draw 'rectangle 8,8 23,23' PNG32:transparent.png
+# Grey levels: 6 x 2 RGBA pixels. Top row opaque: white, black, red, green, blue, grey 128.
+# Bottom row with alpha: red 80h, white 40h, clear, blue C0h, black 80h, green FFh.
+printf '\xff\xff\xff\xff\x00\x00\x00\xff\xff\x00\x00\xff\x00\xff\x00\xff\x00\x00\xff\xff\x80\x80\x80\xff\xff\x00\x00\x80\xff\xff\xff\x40\x00\x00\x00\x00\x00\x00\xff\xc0\x00\x00\x00\x80\x00\xff\x00\xff' |
+  convert -size 6x2 -depth 8 rgba:- PNG32:primaries.png
 # Not images.
 printf 'this is not an image' > not-image.png
 : > empty.png
-touch .complete
+touch .complete-2
