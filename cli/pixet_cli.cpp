@@ -4,11 +4,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "pixet/pixet.h"
 #include "pixet/refhost.h"
+
+#undef LoadImage
 
 namespace {
 
@@ -51,9 +54,71 @@ int Report(const char* method, std::int32_t result, const std::string& target) {
 
 int RunConvert(Context& c, const Args& a) { return Report("ConvertImage", c.pixet.ConvertImage(a[0].c_str(), a[1].c_str()), a[1]); }
 
+int RunGray(Context& c, const Args& a) {
+  return Report("ConvertToGrayscaleImage", c.pixet.ConvertToGrayscaleImage(a[0].c_str(), a[1].c_str()), a[1]);
+}
+
+// A host window with image control 1, where loads and pastes show their picture.
+PixetHostWindow* ImageWindow(Context& c, const char* title) {
+  PixetHostWindow* window = c.host.OpenWindow(title, 320, 240);
+  if (window != nullptr) c.host.AddControl(window, 1, 0, 0, 320, 240, pixet::refhost::ControlKind::Image);
+  return window;
+}
+
+// What the control holds now: byte count, the first two bytes, the picture's size.
+void DescribeControl(Context& c, PixetHostWindow* window) {
+  const auto& bytes = c.host.ImageBytes(window, 1);
+  const auto shown = c.host.ShownImageSize(window, 1);
+  const std::string head = bytes.size() >= 2 ? std::string(bytes.begin(), bytes.begin() + 2) : std::string();
+  std::printf("control received %zu bytes (starting \"%s\"), showing %dx%d\n", bytes.size(), head.c_str(),
+              shown.width, shown.height);
+}
+
+int RunLoad(Context& c, const Args& a) {
+  PixetHostWindow* window = ImageWindow(c, "pixet-cli load");
+  if (window == nullptr) return kFailed;
+  const std::int32_t result = c.pixet.LoadImage(window, a[0].c_str(), 1);
+  std::printf("LoadImage -> %d\n", static_cast<int>(result));
+  c.host.PumpMessages();
+  DescribeControl(c, window);
+  return result == 1 ? kDone : kFailed;
+}
+
+int RunCopy(Context& c, const Args& a) {
+  const std::int32_t result = c.pixet.CopyToClipboard(a[0].c_str());
+  std::printf("CopyToClipboard -> %d\n", static_cast<int>(result));
+  if (::OpenClipboard(nullptr)) {
+    BITMAP b{};
+    if (HANDLE bitmap = ::GetClipboardData(CF_BITMAP); bitmap != nullptr && ::GetObjectA(bitmap, sizeof b, &b) != 0)
+      std::printf("clipboard holds a %ldx%ld bitmap\n", b.bmWidth, b.bmHeight);
+    else
+      std::printf("clipboard holds no bitmap\n");
+    ::CloseClipboard();
+  }
+  return result == 1 ? kDone : kFailed;
+}
+
+// Pastes into a control, then writes the BMP file that the control was given.
+int RunPaste(Context& c, const Args& a) {
+  PixetHostWindow* window = ImageWindow(c, "pixet-cli paste");
+  if (window == nullptr) return kFailed;
+  const std::int32_t result = c.pixet.LoadImageFromClipboard(window, 1);
+  DescribeControl(c, window);
+  const auto& bytes = c.host.ImageBytes(window, 1);
+  if (result == 1 && !bytes.empty()) {
+    std::ofstream out(a[0], std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  return Report("LoadImageFromClipboard", result, a[0]);
+}
+
 const Command kCommands[] = {
     {"convert", "convert SOURCE TARGET", "writes SOURCE in the format of TARGET's extension (bmp jpg jpeg png tif tiff gif)",
      2, 2, RunConvert},
+    {"gray", "gray SOURCE TARGET", "writes a grayscale copy of SOURCE in the format of TARGET's extension", 2, 2, RunGray},
+    {"load", "load SOURCE", "shows SOURCE (a file or an http:// address) in an image control", 1, 1, RunLoad},
+    {"copy", "copy FILE", "puts the image FILE on the clipboard as a bitmap", 1, 1, RunCopy},
+    {"paste", "paste TARGET.bmp", "pastes the clipboard's bitmap into an image control and writes it", 1, 1, RunPaste},
 };
 
 void PrintHelp(const Command* only) {
