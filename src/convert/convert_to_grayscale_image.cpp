@@ -1,10 +1,7 @@
 #include <windows.h>
 
-#include "convert/encoder.h"
-#include "convert/source_file.h"
+#include "convert/conversion.h"
 #include "core/engine.h"
-#include "core/host_access.h"
-#include "core/text.h"
 #include "core/wide.h"
 #include "pixet/pixet.h"
 
@@ -29,25 +26,15 @@ const Gdiplus::ColorMatrix kGreyMatrix = {{
 // and that bitmap is saved in the format of the target's extension.
 std::int32_t Pixet::ConvertToGrayscaleImage(const char* source, const char* target) {
   using namespace pixet;
-  if (ENGINELOADED == 0) return 0;
-  if (text::Clip(target).size() > kMaxTargetChars) return 0;
-  engine::Session session;
-  if (!session.started()) return 0;
-  ResolvedSource resolved(source);  // declared first: "_vb_.xac" goes after the engine objects
-  const char* mime = MimeTypeForTarget(target);
-  if (mime == nullptr) {
-    host::ShowMessage("Invalid Format!");
-    return 0;
-  }
-  GUID encoder{};
-  GetEncoderClsid(mime, &encoder);
+  Conversion conversion(*this, source, target);  // "_vb_.xac" goes after the engine objects
+  if (!conversion.ready()) return 0;
   // Released in reverse: drawing context, new bitmap, source image, attributes.
   engine::unique_gp_attributes attributes;
   engine::unique_gp_image image;
   engine::unique_gp_bitmap grey;
   engine::unique_gp_graphics graphics;
   {
-    OwnedWide wide_source = ToWide(resolved.file().c_str());
+    OwnedWide wide_source = ToWide(conversion.source_file().c_str());
     PIXET_CALL(GdipLoadImageFromFile, wide_source.get(), image.put());
   }
   if (!image) return 1;  // nothing to convert
@@ -67,6 +54,6 @@ std::int32_t Pixet::ConvertToGrayscaleImage(const char* source, const char* targ
              static_cast<INT>(height), 0, 0, static_cast<INT>(width), static_cast<INT>(height), Gdiplus::UnitPixel,
              attributes.get(), nullptr, nullptr);
   OwnedWide wide_target = ToWide(target);
-  if (PIXET_CALL(GdipSaveImageToFile, grey.get(), wide_target.get(), &encoder, nullptr) != Gdiplus::Ok) return 0;
+  if (PIXET_CALL(GdipSaveImageToFile, grey.get(), wide_target.get(), conversion.encoder(), nullptr) != Gdiplus::Ok) return 0;
   return 1;
 }

@@ -1,14 +1,9 @@
 // Choosing an output format: target extension to MIME type.
 #pragma once
 
-#include <cstddef>
-
 #include "pixet/export.h"
 
 namespace pixet {
-
-// Longest target name the engine is given (a 512-byte wide buffer with its terminator).
-inline constexpr std::size_t kMaxTargetChars = 255;
 
 // The MIME type that the target name's extension selects (letter case and trailing blanks
 // aside), or null when the extension is not one of .BMP .JPG .JPEG .PNG .TIFF .TIF .GIF.

@@ -24,9 +24,8 @@ namespace {
 class DownloadTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    window_ = host_.OpenWindow("download", 200, 150);
+    window_ = OpenImageWindow(host_, "download", 1);
     ASSERT_NE(window_, nullptr);
-    ASSERT_TRUE(host_.AddControl(window_, 1, 10, 10, 80, 60, ControlKind::Image));
   }
   void TearDown() override {
     PIXET_EXPECT_BALANCED(counter_);
@@ -56,7 +55,7 @@ std::vector<unsigned char> SampleBytes(const char* name) { return ReadFileBytes(
 TEST_F(DownloadTest, PngByAddressInAnyLetterCaseReachesTheControlAsBmp) {
   int loads = 0;
   for (const char* scheme : {"http", "HTTP", "HtTp"}) {
-    const std::string name = std::string("dl-") + scheme + ".png";
+    const std::string name = "dl-scheme-" + std::to_string(loads + 1) + ".png";
     RemoveFile(temp_ + name);
     const std::string address = scheme + HttpAddress("/img/" + name).substr(4);
     EXPECT_EQ(Load(address), 1) << address;
@@ -83,7 +82,7 @@ TEST_F(DownloadTest, PngByAddressInAnyLetterCaseReachesTheControlAsBmp) {
   }
   ASSERT_EQ(internet_.OpenUrls().size(), 3u);
   const auto url = internet_.OpenUrls()[1];
-  EXPECT_EQ(url.url, HttpAddress("/img/dl-HTTP.png").replace(0, 4, "HTTP"));
+  EXPECT_EQ(url.url, HttpAddress("/img/dl-scheme-2.png").replace(0, 4, "HTTP"));
   EXPECT_FALSE(url.headers_null);
   EXPECT_EQ(url.headers, "");
   EXPECT_EQ(url.headers_length, 0u);

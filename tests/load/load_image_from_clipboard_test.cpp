@@ -19,9 +19,8 @@ namespace {
 class LoadImageFromClipboard : public ::testing::Test {
  protected:
   void SetUp() override {
-    window_ = host_.OpenWindow("paste", 200, 150);
+    window_ = OpenImageWindow(host_, "paste", 3);
     ASSERT_NE(window_, nullptr);
-    ASSERT_TRUE(host_.AddControl(window_, 3, 10, 10, 80, 60, ControlKind::Image));
   }
   void TearDown() override {
     PIXET_EXPECT_BALANCED(counter_);

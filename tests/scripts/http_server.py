@@ -74,10 +74,15 @@ def start(data_dir, info):
     if os.path.exists(info):
         os.remove(info)
     if os.fork() == 0:
+        # Detached twice and holding none of the caller's descriptors, so that whoever
+        # waits for this command's output and its children is not kept waiting.
         os.setsid()
+        if os.fork() != 0:
+            os._exit(0)
         devnull = os.open(os.devnull, os.O_RDWR)
         for fd in (0, 1, 2):
             os.dup2(devnull, fd)
+        os.closerange(3, 1024)
         server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), make_handler(data_dir))
         server.daemon_threads = True
         tmp = info + ".tmp"

@@ -64,6 +64,13 @@ int HttpPort() { return HttpServerPorts().first; }
 int ClosedHttpPort() { return HttpServerPorts().second; }
 std::string HttpAddress(const std::string& path) { return "http://127.0.0.1:" + std::to_string(HttpPort()) + path; }
 
+PixetHostWindow* OpenImageWindow(refhost::DesktopHost& host, const char* title, std::int16_t field) {
+  PixetHostWindow* window = host.OpenWindow(title, 200, 150);
+  if (window != nullptr && !host.AddControl(window, field, 10, 10, 80, 60, refhost::ControlKind::Image))
+    return nullptr;
+  return window;
+}
+
 std::string TempFolder() {
   char buffer[MAX_PATH + 1];
   const DWORD n = ::GetTempPathA(sizeof buffer, buffer);

@@ -61,6 +61,9 @@ std::string HttpAddress(const std::string& path);
 // The user's temporary folder as the system reports it, ending in a backslash.
 std::string TempFolder();
 
+// A visible 200 x 150 host window with an 80 x 60 image control `field` at (10, 10).
+PixetHostWindow* OpenImageWindow(refhost::DesktopHost& host, const char* title, std::int16_t field);
+
 // The recording host registered for the whole run. Tests that need another host
 // register it for their own scope with ScopedHost.
 struct Message {
