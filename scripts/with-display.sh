@@ -4,7 +4,7 @@
 # both afterwards. Everything COMMAND starts under Wine shares that display and server,
 # so each Wine process start stays cheap. Screen size: PIXET_SCREEN (1280x1024x24).
 set -euo pipefail
-prefix=$1; shift
+prefix=$(realpath -m "$1"); shift
 export WINEPREFIX=$prefix
 export WINEDEBUG=${WINEDEBUG:--all}
 screen=${PIXET_SCREEN:-1280x1024x24}
