@@ -35,8 +35,13 @@ stop() {
   wait "$xvfb_pid" 2>/dev/null || true
 }
 trap stop EXIT
-if [ -d "$prefix" ]; then
+if [ -f "$prefix/system.reg" ]; then
   "$wineserver_bin" -p >/dev/null 2>&1 || true
+  # Start the session's own processes (services, the desktop) from a process with no
+  # inherited output: otherwise they hold the first test's stdout open, and a test runner
+  # waits on it until the session ends.
+  if grep -q '^#arch=win32' "$prefix/system.reg"; then wine_bin=wine; else wine_bin=/usr/lib/wine/wine64; fi
+  "$wine_bin" wineboot </dev/null >/dev/null 2>&1 || true
 fi
 
 set +e
