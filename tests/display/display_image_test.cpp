@@ -179,9 +179,12 @@ TEST_F(DisplayImage, ZeroSizeControlGivesAnEmptyPictureControl) {
   EXPECT_EQ(HeldBitmap(Picture()), nullptr);
 }
 
-TEST_F(DisplayImage, IndexedSourceGivesAnUndrawnBitmapOfTheTargetSize) {
+TEST_F(DisplayImage, IndexedSourceGivesAnIndexedTargetOfTheControlsSize) {
   AddControl(0, 0, 48, 36);
+  EngineTap<&Table::GdipCreateBitmapFromScan0> scan0;
   EXPECT_EQ(pixet_->DisplayImage(window_, Sample("palette.png").c_str(), kControl, 0, 0), 1);
+  ASSERT_EQ(scan0.calls().size(), 1u);
+  EXPECT_EQ(std::get<3>(scan0.calls()[0]), PixelFormat8bppIndexed);
   EXPECT_EQ(BitmapSize(HeldBitmap(Picture())), (SIZE{48, 36}));
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "support/desktop_fixture.h"
+#include "support/engine_tap.h"
 
 using namespace pixet::testing;
 using pixet::HostProperty;
@@ -84,9 +85,13 @@ TEST_F(DrawImage, ControlWithoutAWindowHandleGetsNoDeviceContext) {
   EXPECT_FALSE(host_.PixelUnits(window_));
 }
 
-TEST_F(DrawImage, ZeroSizeControlDrawsNothing) {
+TEST_F(DrawImage, ZeroSizeControlIsDrawnAtZeroSize) {
   ASSERT_TRUE(host_.AddControl(window_, 9, 5, 5, 0, 0, ControlKind::Plain));
+  EngineTap<&pixet::engine::Table::GdipDrawImageRectI> draw;
   EXPECT_EQ(pixet_->DrawImage(window_, Sample("halves.png").c_str(), 9, 0, 0), 1);
+  ASSERT_EQ(draw.calls().size(), 1u);
+  EXPECT_EQ(std::get<4>(draw.calls()[0]), 0);
+  EXPECT_EQ(std::get<5>(draw.calls()[0]), 0);
   EXPECT_EQ(ControlPixel(50, 30), kPlainColour);
 }
 

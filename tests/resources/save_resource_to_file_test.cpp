@@ -153,6 +153,7 @@ TEST_F(SaveResourceToFile, TargetsLongerThan255CharactersAreRefused) {
   const std::string too_long = std::string(252, 'r') + ".png";  // 256 characters
   EXPECT_EQ(pixet_->SaveResourceToFile("LOGO", too_long.c_str()), 0);
   EXPECT_FALSE(FileExists(too_long));
+  EXPECT_EQ(counter_.Calls("GdipSaveImageToFile"), 0) << "never handed to the engine";
   const std::string fits = std::string(251, 's') + ".png";
   EXPECT_EQ(pixet_->SaveResourceToFile("LOGO", fits.c_str()), 1);
   EXPECT_TRUE(FileExists(fits));
