@@ -6,11 +6,6 @@
 #include "support/desktop_fixture.h"
 
 using namespace pixet::testing;
-using pixet::HostProperty;
-using pixet::HostTarget;
-using pixet::refhost::ControlKind;
-using pixet::refhost::DesktopHost;
-using pixet::refhost::RecordingHost;
 
 namespace {
 

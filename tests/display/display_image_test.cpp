@@ -12,10 +12,6 @@
 #include "support/engine_tap.h"
 
 using namespace pixet::testing;
-using pixet::HostProperty;
-using pixet::HostTarget;
-using pixet::refhost::ControlKind;
-using pixet::refhost::RecordingHost;
 using Table = pixet::engine::Table;
 
 namespace {
@@ -199,7 +195,7 @@ TEST_F(DisplayImage, BitmapIsDeletedWhenNoControlTakesIt) {
   ASSERT_NE(made, nullptr);
   EXPECT_EQ(::GetObjectType(made), static_cast<DWORD>(OBJ_BITMAP)) << "the control owns it";
 
-  pixet::refhost::DesktopHost::SetCurrentWindow(nullptr);  // no parent: no control
+  DesktopHost::SetCurrentWindow(nullptr);  // no parent: no control
   made = nullptr;
   EXPECT_EQ(pixet_->DisplayImage(window_, Sample("halves.png").c_str(), kControl, 1, 0), 1);
   EXPECT_EQ(pixet_->HPICTUREBOX, nullptr);

@@ -9,11 +9,6 @@
 #include "support/engine_tap.h"
 
 using namespace pixet::testing;
-using pixet::HostProperty;
-using pixet::HostTarget;
-using pixet::refhost::ControlKind;
-using pixet::refhost::kPlainColour;
-using pixet::refhost::RecordingHost;
 
 namespace {
 

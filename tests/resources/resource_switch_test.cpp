@@ -9,8 +9,6 @@
 #include "support/desktop_fixture.h"
 
 using namespace pixet::testing;
-using pixet::refhost::ControlKind;
-using pixet::refhost::kPlainColour;
 
 namespace {
 

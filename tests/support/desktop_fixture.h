@@ -16,6 +16,14 @@
 
 namespace pixet::testing {
 
+// The names window tests use, for files that say `using namespace pixet::testing`.
+using pixet::HostProperty;
+using pixet::HostTarget;
+using refhost::ControlKind;
+using refhost::DesktopHost;
+using refhost::kPlainColour;
+using refhost::RecordingHost;
+
 class DesktopTest : public ::testing::Test {
  protected:
   static constexpr int kClientWidth = 320;
