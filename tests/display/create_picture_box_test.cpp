@@ -66,15 +66,6 @@ TEST_F(CreatePictureBox, ParentIsTheCurrentWindowsClientAreaAndSizeTheGivenWindo
   EXPECT_FALSE(host_.PixelUnits(other));
 }
 
-TEST_F(CreatePictureBox, EveryCallMakesANewWindow) {
-  HWND first = AsHwnd(pixet_->CreatePictureBox(window_, 0, 1));
-  HWND second = AsHwnd(pixet_->CreatePictureBox(window_, 0, 1));
-  EXPECT_TRUE(::IsWindow(first));
-  EXPECT_TRUE(::IsWindow(second));
-  EXPECT_NE(first, second);
-  EXPECT_EQ(pixet_->HPICTUREBOX, second);
-}
-
 TEST_F(CreatePictureBox, FailedCreationRecordsZero) {
   pixet_->HPICTUREBOX = reinterpret_cast<HWND>(0x1234);
   DesktopHost::SetCurrentWindow(nullptr);  // no client area to be the parent

@@ -25,11 +25,6 @@ TEST_F(DisplayImageAsBackground, CoversTheWindowInWorkspaceColoursAndReturnsZero
   EXPECT_FALSE(host_.PixelUnits(window_));
 }
 
-TEST_F(DisplayImageAsBackground, ZeroAlsoWhenNothingLoads) {
-  EXPECT_EQ(pixet_->DisplayImageAsBackground(window_, "no-such-file.png", 0), 0);
-  EXPECT_TRUE(::IsWindow(Picture())) << "the picture control is made all the same";
-}
-
 // Arguments reach DisplayImage through the method table.
 class Recorded : public Pixet {
  public:
