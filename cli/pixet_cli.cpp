@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -51,9 +52,105 @@ int Report(const char* method, std::int32_t result, const std::string& target) {
 
 int RunConvert(Context& c, const Args& a) { return Report("ConvertImage", c.pixet.ConvertImage(a[0].c_str(), a[1].c_str()), a[1]); }
 
+// show IMAGE [--seconds N] [--capture OUT.bmp]
+int RunShow(Context& c, const Args& a) {
+  std::string image;
+  std::string capture;
+  double seconds = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i] == "--seconds" && i + 1 < a.size()) {
+      seconds = std::atof(a[++i].c_str());
+    } else if (a[i] == "--capture" && i + 1 < a.size()) {
+      capture = a[++i];
+    } else if (image.empty() && a[i].compare(0, 2, "--") != 0) {
+      image = a[i];
+    } else {
+      std::fprintf(stderr, "pixet-cli: unexpected '%s'\n", a[i].c_str());
+      return kUsage;
+    }
+  }
+  if (image.empty()) {
+    std::fprintf(stderr, "pixet-cli: show needs an IMAGE\n");
+    return kUsage;
+  }
+  PixetHostWindow* window = c.host.OpenWindow("pixet-cli show", 480, 360);
+  if (window == nullptr) {
+    std::fprintf(stderr, "pixet-cli: cannot open a window\n");
+    return kFailed;
+  }
+  // The current window parents the picture control, and is the one a capture reads.
+  pixet::refhost::DesktopHost::SetCurrentWindow(window);
+  std::printf("DisplayImageAsBackground -> %d\n", static_cast<int>(c.pixet.DisplayImageAsBackground(window, image.c_str(), 0)));
+  c.host.PumpMessages();
+
+  HWND picture = c.pixet.HPICTUREBOX;
+  BITMAP shown{};
+  const HGDIOBJ bitmap = picture != nullptr ? reinterpret_cast<HGDIOBJ>(::SendMessageA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0)) : nullptr;
+  const bool has_image = bitmap != nullptr && ::GetObjectA(bitmap, sizeof shown, &shown) != 0;
+  if (picture == nullptr) {
+    std::printf("no picture control\n");
+  } else {
+    RECT r{};
+    ::GetWindowRect(picture, &r);
+    std::printf("picture control %ldx%ld, %s\n", r.right - r.left, r.bottom - r.top,
+                has_image ? "showing the image" : "showing nothing");
+  }
+  const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+  while (::GetTickCount64() < deadline && c.host.IsOpen(window)) {
+    c.host.PumpMessages();
+    ::Sleep(15);
+  }
+  if (!capture.empty()) {
+    c.host.PumpMessages();
+    c.pixet.CaptureClientToBmp(capture.c_str());
+    const long size = FileSize(capture);
+    if (size < 0) {
+      std::printf("no capture at %s\n", capture.c_str());
+      return kFailed;
+    }
+    std::printf("captured %s (%ld bytes)\n", capture.c_str(), size);
+  }
+  return has_image ? kDone : kFailed;
+}
+
+BOOL CALLBACK CollectName(HMODULE, LPCSTR, LPSTR name, LONG_PTR names) {
+  reinterpret_cast<std::vector<std::string>*>(names)->push_back(
+      IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<std::uintptr_t>(name)) : std::string(name));
+  return TRUE;
+}
+
+// resources MODULE: the module is read as data; none of its code runs.
+int RunResources(Context&, const Args& a) {
+  HMODULE module = ::LoadLibraryExA(a[0].c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (module == nullptr) {
+    std::fprintf(stderr, "pixet-cli: cannot load %s (error %lu)\n", a[0].c_str(), ::GetLastError());
+    return kFailed;
+  }
+  std::vector<std::string> names;
+  ::EnumResourceNamesA(module, "#0", CollectName, reinterpret_cast<LONG_PTR>(&names));
+  for (const std::string& name : names) {
+    HRSRC found = ::FindResourceA(module, name.c_str(), "#0");
+    std::printf("%-32s %lu bytes\n", name.c_str(), found != nullptr ? ::SizeofResource(module, found) : 0ul);
+  }
+  std::printf("%zu image resources (type 0) in %s\n", names.size(), a[0].c_str());
+  ::FreeLibrary(module);
+  return kDone;
+}
+
+int RunSaveResource(Context& c, const Args& a) {
+  const char* module = a.size() > 2 ? a[2].c_str() : nullptr;  // omitted: this program's own
+  return Report("SaveResourceToFile", c.pixet.SaveResourceToFile(a[0].c_str(), a[1].c_str(), module), a[1]);
+}
+
 const Command kCommands[] = {
     {"convert", "convert SOURCE TARGET", "writes SOURCE in the format of TARGET's extension (bmp jpg jpeg png tif tiff gif)",
      2, 2, RunConvert},
+    {"show", "show IMAGE [--seconds N] [--capture OUT.bmp]",
+     "shows IMAGE as a window's background for N seconds (default: just render); --capture saves the client area", 1,
+     5, RunShow},
+    {"resources", "resources MODULE", "lists the image resources (type 0) of a program or library", 1, 1, RunResources},
+    {"save-resource", "save-resource NAME FILE [MODULE]",
+     "writes image resource NAME of MODULE in the format of FILE's extension", 2, 3, RunSaveResource},
 };
 
 void PrintHelp(const Command* only) {
@@ -62,7 +159,7 @@ void PrintHelp(const Command* only) {
     return;
   }
   std::printf("usage: pixet-cli COMMAND [ARGS...]\n\ncommands:\n");
-  for (const Command& c : kCommands) std::printf("  %-28s %s\n", c.usage, c.summary);
+  for (const Command& c : kCommands) std::printf("  %s\n      %s\n", c.usage, c.summary);
   std::printf("\nexit codes: 0 done, 1 the library reported failure, 2 wrong arguments\n");
 }
 

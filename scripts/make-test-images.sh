@@ -3,9 +3,12 @@
 # Sample images for the tests, made by ImageMagick.
 set -euo pipefail
 dir=$1
+# Made again whenever this script changes.
+stamp=".complete-$(md5sum < "$0" | cut -c1-12)"
 mkdir -p "$dir"
 cd "$dir"
-[ -f .complete ] && exit 0
+[ -f "$stamp" ] && exit 0
+rm -f .complete*
 # Photo-like: gradients plus a little noise, 64 x 48.
 convert -size 64x48 gradient:red-blue -attenuate 0.2 +noise Gaussian -depth 8 PNG24:photo.png
 convert photo.png -quality 90 photo.jpg
@@ -16,7 +19,9 @@ convert -size 40x30 xc:white -fill '#ff0000' -draw 'rectangle 0,0 19,29' -fill '
 convert palette.png indexed.gif
 # Alpha: a transparent PNG with an opaque red square in the middle.
 convert -size 32x32 xc:none -fill '#ff0000' -draw 'rectangle 8,8 23,23' PNG32:transparent.png
+# Two colours side by side (red left, blue right), truecolour, 150 dpi, 40 x 30.
+convert -size 40x30 xc:'#ff0000' -fill '#0000ff' -draw 'rectangle 20,0 39,29' -units PixelsPerInch -density 150 PNG24:halves.png
 # Not images.
 printf 'this is not an image' > not-image.png
 : > empty.png
-touch .complete
+touch "$stamp"

@@ -8,11 +8,6 @@
 #include "core/wide.h"
 #include "pixet/pixet.h"
 
-namespace pixet {
-// Longest target name the engine is given (a 512-byte wide buffer with its terminator).
-constexpr std::size_t kMaxTargetChars = 255;
-}  // namespace pixet
-
 std::int32_t Pixet::ConvertImage(const char* source, const char* target) {
   using namespace pixet;
   if (ENGINELOADED == 0) return 0;

@@ -7,14 +7,7 @@ void Pixet::CaptureClientRectToBmp(const char*, std::int32_t, std::int32_t, std:
 void Pixet::CaptureWindowToBmp(const char*) {}
 std::int32_t Pixet::ConvertToGrayscaleImage(const char*, const char*) { return 0; }
 std::int32_t Pixet::CopyToClipboard(const char*) { return 0; }
-std::int32_t Pixet::CreatePictureBox(PixetHostWindow*, std::int16_t, std::int32_t) { return 0; }
-std::int32_t Pixet::DrawImage(PixetHostWindow*, const char*, std::int16_t, std::int32_t, std::int32_t) { return 0; }
 #undef LoadImage
 std::int32_t Pixet::LoadImage(PixetHostWindow*, const char*, std::int16_t) { return 0; }
 std::int32_t Pixet::LoadImageFromClipboard(PixetHostWindow*, std::int16_t) { return 0; }
 std::int32_t Pixet::LoadImage(PixetHostReport*, const char*, std::int16_t) { return 0; }
-std::int32_t Pixet::DisplayImage(PixetHostWindow*, const char*, std::int16_t, std::int32_t, std::int32_t) { return 0; }
-std::int32_t Pixet::DisplayImageAsBackground(PixetHostWindow*, const char*, std::int32_t) { return 0; }
-void Pixet::ResizeImage() {}
-std::intptr_t Pixet::ImageHandleFromResource(const char*, const char*) { return 0; }
-std::int32_t Pixet::SaveResourceToFile(const char*, const char*, const char*) { return 0; }

@@ -61,6 +61,10 @@ using unique_global_lock = unique_any<close_traits<HGLOBAL, &::GlobalUnlock>>;
 using unique_internet = unique_any<close_traits<HINTERNET, &::InternetCloseHandle>>;
 using unique_module = unique_any<close_traits<HMODULE, &::FreeLibrary>>;
 
+// One reference to a COM object; closing it releases that reference.
+inline void ReleaseInterface(IUnknown* object) noexcept { object->Release(); }
+using unique_stream = unique_any<close_traits<IStream*, &ReleaseInterface>>;
+
 // A file opened with CreateFile; INVALID_HANDLE_VALUE means none.
 struct file_traits {
   using value_type = HANDLE;
