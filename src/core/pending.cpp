@@ -1,10 +1,6 @@
 // Methods whose subsystems are not in this build yet. They do nothing and report 0.
 #include "pixet/pixet.h"
 
-void Pixet::CaptureDesktopToBmp(const char*) {}
-void Pixet::CaptureClientToBmp(const char*) {}
-void Pixet::CaptureClientRectToBmp(const char*, std::int32_t, std::int32_t, std::int32_t, std::int32_t) {}
-void Pixet::CaptureWindowToBmp(const char*) {}
 std::int32_t Pixet::ConvertToGrayscaleImage(const char*, const char*) { return 0; }
 std::int32_t Pixet::CopyToClipboard(const char*) { return 0; }
 #undef LoadImage
