@@ -25,7 +25,8 @@ std::string Lower(std::string s) {
   return s;
 }
 
-// TMP (where the temporary folder comes from) points at `folder` for the scope.
+// TMP (where the temporary folder comes from) points at `folder`, emptied of earlier
+// reservations, for the scope.
 class ScopedTempFolder {
  public:
   explicit ScopedTempFolder(const std::string& folder) {
@@ -33,6 +34,7 @@ class ScopedTempFolder {
     had_ = ::GetEnvironmentVariableA("TMP", old, MAX_PATH) > 0;
     if (had_) old_ = old;
     ::CreateDirectoryA(folder.c_str(), nullptr);
+    for (const std::string& name : FilesStartingWith(folder + "Bcr")) RemoveFile(folder + name);
     ::SetEnvironmentVariableA("TMP", folder.c_str());
   }
   ~ScopedTempFolder() { ::SetEnvironmentVariableA("TMP", had_ ? old_.c_str() : nullptr); }
@@ -63,6 +65,7 @@ TEST(BmpCapture, TheLoadedLibraryHoldsAReservedBmpFileInTheTemporaryFolder) {
 }
 
 TEST(BmpCapture, AnotherObjectReservesItsOwnFileAndRemovesItWhenDestroyed) {
+  ASSERT_NE(PixetBmpCapture(), nullptr);
   const std::string folder = FullPath("capture-temp") + "\\";
   ScopedTempFolder scoped(folder);
   std::string name;
@@ -92,6 +95,7 @@ TEST(BmpCapture, ANameTooLongToKeepLeavesNoReservedFile) {
 
 // The suite links the library, so a probe process loads and unloads it at run time.
 TEST(BmpCapture, LoadingTheLibraryReservesTheFileAndUnloadingRemovesIt) {
+  ASSERT_NE(PixetBmpCapture(), nullptr);
   char program[MAX_PATH];
   ::GetModuleFileNameA(nullptr, program, MAX_PATH);
   std::string probe = program;

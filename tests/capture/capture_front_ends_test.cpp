@@ -243,10 +243,12 @@ TEST_F(Capture, FileNamesLoseTrailingBlanksAndAreCutAt255Characters) {
   char folder[MAX_PATH];
   ::GetFullPathNameA(Output("").c_str(), MAX_PATH, folder, nullptr);
   const std::string padded = std::string("\\\\?\\") + folder + "capture-blanks.bmp" + std::string(40, ' ');
+  RemoveFile(padded);
   RemoveFile(Output("capture-blanks.bmp"));
   pixet_->CaptureClientToBmp(padded.c_str());
   EXPECT_EQ(FilesStartingWith(Output("capture-blanks")), std::vector<std::string>{"capture-blanks.bmp"});
   EXPECT_TRUE(Bmp(Output("capture-blanks.bmp")).IsBmp());
+  RemoveFile(padded);
 
   const std::string cut = Output(std::string(255 - Output("").size(), 'c'));
   RemoveFile(cut);
