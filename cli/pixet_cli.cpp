@@ -52,6 +52,29 @@ int Report(const char* method, std::int32_t result, const std::string& target) {
 
 int RunConvert(Context& c, const Args& a) { return Report("ConvertImage", c.pixet.ConvertImage(a[0].c_str(), a[1].c_str()), a[1]); }
 
+bool LastWrite(const std::string& path, FILETIME* time) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  *time = data.ftLastWriteTime;
+  return true;
+}
+
+// Runs a capture method (they return nothing) and says whether it wrote `target`.
+template <class Capture>
+int ReportCapture(const char* method, const std::string& target, Capture capture) {
+  FILETIME before{}, after{};
+  const bool existed = LastWrite(target, &before);
+  capture();
+  std::printf("%s\n", method);
+  const bool written = LastWrite(target, &after) && (!existed || ::CompareFileTime(&before, &after) != 0);
+  if (!written) {
+    std::printf("no file written at %s\n", target.c_str());
+    return kFailed;
+  }
+  std::printf("wrote %s (%ld bytes)\n", target.c_str(), FileSize(target));
+  return kDone;
+}
+
 // show IMAGE [--seconds N] [--capture OUT.bmp]
 int RunShow(Context& c, const Args& a) {
   std::string image;
@@ -102,13 +125,8 @@ int RunShow(Context& c, const Args& a) {
   }
   if (!capture.empty()) {
     c.host.PumpMessages();
-    c.pixet.CaptureClientToBmp(capture.c_str());
-    const long size = FileSize(capture);
-    if (size < 0) {
-      std::printf("no capture at %s\n", capture.c_str());
+    if (ReportCapture("CaptureClientToBmp", capture, [&] { c.pixet.CaptureClientToBmp(capture.c_str()); }) != kDone)
       return kFailed;
-    }
-    std::printf("captured %s (%ld bytes)\n", capture.c_str(), size);
   }
   return has_image ? kDone : kFailed;
 }
@@ -142,6 +160,64 @@ int RunSaveResource(Context& c, const Args& a) {
   return Report("SaveResourceToFile", c.pixet.SaveResourceToFile(a[0].c_str(), a[1].c_str(), module), a[1]);
 }
 
+bool ParseInt(const std::string& text, std::int32_t* value) {
+  char* end = nullptr;
+  const long v = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0') return false;
+  *value = static_cast<std::int32_t>(v);
+  return true;
+}
+
+// A host window whose client area is exactly IMAGE, shown by an image control; it becomes
+// the current window. Null when the host cannot show the image.
+PixetHostWindow* OpenWindowShowing(pixet::refhost::DesktopHost& host, const std::string& image) {
+  using pixet::HostProperty;
+  using pixet::HostTarget;
+  PixetHostWindow* window = host.OpenWindow(("pixet-cli " + image).c_str(), 64, 64, 0, 0);
+  if (window == nullptr || !host.AddControl(window, 1, 0, 0, 64, 64, pixet::refhost::ControlKind::Image)) return nullptr;
+  host.WritePropertyText(HostTarget::Of(window, 1), HostProperty::ControlText, image.c_str());
+  const pixet::refhost::PixelSize size = host.ShownImageSize(window, 1);
+  if (size.width <= 0 || size.height <= 0) return nullptr;
+  host.ResizeWindow(window, size.width, size.height);
+  host.WriteProperty(HostTarget::Of(window, 1), HostProperty::PixelUnits, 1);
+  host.WriteProperty(HostTarget::Of(window, 1), HostProperty::Width, size.width);
+  host.WriteProperty(HostTarget::Of(window, 1), HostProperty::Height, size.height);
+  host.Redraw(HostTarget::Of(window, 1));  // shrinking alone does not repaint the picture
+  pixet::refhost::DesktopHost::SetCurrentWindow(window);
+  host.PumpMessages();
+  return window;
+}
+
+constexpr const char* kCaptureUsage = "capture desktop OUT.bmp | capture window|client|rect IMAGE OUT.bmp [X Y W H]";
+
+int RunCapture(Context& c, const Args& a) {
+  const std::string& what = a[0];
+  if (what == "desktop" && a.size() == 2)
+    return ReportCapture("CaptureDesktopToBmp", a[1], [&] { c.pixet.CaptureDesktopToBmp(a[1].c_str()); });
+  const bool rect = what == "rect";
+  std::int32_t x = 0, y = 0, w = 0, h = 0;
+  const bool known = what == "window" || what == "client" || rect;
+  const bool sized = rect ? a.size() == 7 && ParseInt(a[3], &x) && ParseInt(a[4], &y) && ParseInt(a[5], &w) &&
+                                ParseInt(a[6], &h)
+                          : a.size() == 3;
+  if (!known || !sized) {
+    std::fprintf(stderr, "pixet-cli: wrong arguments\nusage: pixet-cli %s\n", kCaptureUsage);
+    return kUsage;
+  }
+  const std::string& image = a[1];
+  const std::string& target = a[2];
+  if (OpenWindowShowing(c.host, image) == nullptr) {
+    std::fprintf(stderr, "pixet-cli: cannot show %s in a window\n", image.c_str());
+    return kFailed;
+  }
+  if (what == "window")
+    return ReportCapture("CaptureWindowToBmp", target, [&] { c.pixet.CaptureWindowToBmp(target.c_str()); });
+  if (what == "client")
+    return ReportCapture("CaptureClientToBmp", target, [&] { c.pixet.CaptureClientToBmp(target.c_str()); });
+  return ReportCapture("CaptureClientRectToBmp", target,
+                       [&] { c.pixet.CaptureClientRectToBmp(target.c_str(), x, y, w, h); });
+}
+
 const Command kCommands[] = {
     {"convert", "convert SOURCE TARGET", "writes SOURCE in the format of TARGET's extension (bmp jpg jpeg png tif tiff gif)",
      2, 2, RunConvert},
@@ -151,6 +227,9 @@ const Command kCommands[] = {
     {"resources", "resources MODULE", "lists the image resources (type 0) of a program or library", 1, 1, RunResources},
     {"save-resource", "save-resource NAME FILE [MODULE]",
      "writes image resource NAME of MODULE in the format of FILE's extension", 2, 3, RunSaveResource},
+    {"capture", kCaptureUsage,
+     "saves the desktop, or a window showing IMAGE (with its frame, its client area, or X Y W H of it), as a BMP", 2,
+     7, RunCapture},
 };
 
 void PrintHelp(const Command* only) {
