@@ -94,31 +94,21 @@ struct window_dc_traits {
 };
 using unique_window_dc = unique_any<window_dc_traits>;
 
-// An object selected into a DC: Close selects back the object it replaced.
-struct Selection {
-  HDC dc;
-  HGDIOBJ previous;
-  bool operator==(const Selection& o) const { return dc == o.dc && previous == o.previous; }
-};
+// An object selected into a DC: Close selects back the one it replaced.
+template <class Held, auto Restore>
 struct selection_traits {
-  using value_type = Selection;
-  static Selection Invalid() noexcept { return {nullptr, nullptr}; }
-  static void Close(Selection v) noexcept { ::SelectObject(v.dc, v.previous); }
+  struct value_type {
+    HDC dc;
+    Held previous;
+    bool operator==(const value_type& o) const { return dc == o.dc && previous == o.previous; }
+  };
+  static value_type Invalid() noexcept { return {nullptr, nullptr}; }
+  static void Close(value_type v) noexcept { Restore(v.dc, v.previous); }
 };
-using unique_selection = unique_any<selection_traits>;
-
-// A palette selected into a DC: Close selects back the palette it replaced.
-struct PaletteSelection {
-  HDC dc;
-  HPALETTE previous;
-  bool operator==(const PaletteSelection& o) const { return dc == o.dc && previous == o.previous; }
-};
-struct palette_selection_traits {
-  using value_type = PaletteSelection;
-  static PaletteSelection Invalid() noexcept { return {nullptr, nullptr}; }
-  static void Close(PaletteSelection v) noexcept { ::SelectPalette(v.dc, v.previous, FALSE); }
-};
-using unique_palette_selection = unique_any<palette_selection_traits>;
+inline void SelectBack(HDC dc, HGDIOBJ previous) noexcept { ::SelectObject(dc, previous); }
+inline void SelectPaletteBack(HDC dc, HPALETTE previous) noexcept { ::SelectPalette(dc, previous, FALSE); }
+using unique_selection = unique_any<selection_traits<HGDIOBJ, &SelectBack>>;
+using unique_palette_selection = unique_any<selection_traits<HPALETTE, &SelectPaletteBack>>;
 
 // An open clipboard: true while this owner must close it.
 struct clipboard_traits {

@@ -4,24 +4,11 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <set>
 #include <string>
 
 #include "capture/bmp_capture.h"
 
 namespace {
-
-std::set<std::string> TmpReservations(const std::string& folder) {
-  std::set<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = ::FindFirstFileA((folder + "Bcr*.tmp").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    names.insert(found.cFileName);
-  } while (::FindNextFileA(search, &found));
-  ::FindClose(search);
-  return names;
-}
 
 bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -31,10 +18,6 @@ int main(int argc, char** argv) {
   if (argc != 2) return 2;
   FILE* out = std::fopen(argv[1], "w");
   if (out == nullptr) return 2;
-  char folder[MAX_PATH];
-  ::GetTempPathA(MAX_PATH, folder);
-  const std::set<std::string> before = TmpReservations(folder);
-
   HMODULE library = ::LoadLibraryA("pixet.dll");
   std::fprintf(out, "loaded %d\n", library != nullptr);
   using Getter = pixet::BmpCapture* (*)();
@@ -44,9 +27,6 @@ int main(int argc, char** argv) {
   const std::string name = capture != nullptr ? capture->GRADIENTFILE : "";
   std::fprintf(out, "file %s\n", name.c_str());
   std::fprintf(out, "exists_loaded %d\n", !name.empty() && Exists(name));
-  int left = 0;
-  for (const std::string& tmp : TmpReservations(folder)) left += before.count(tmp) == 0;
-  std::fprintf(out, "tmp_left %d\n", left);
 
   std::fprintf(out, "freed %d\n", library != nullptr && ::FreeLibrary(library));
   std::fprintf(out, "exists_freed %d\n", !name.empty() && Exists(name));
