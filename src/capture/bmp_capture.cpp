@@ -40,14 +40,8 @@ std::string ReserveBmpName() {
   if (length == 0 || length >= 255) return {};
   char reserved[MAX_PATH] = {};
   if (::GetTempFileNameA(folder, "Bcr", 0, reserved) == 0) return {};
-  const std::size_t reserved_length = std::strlen(reserved);
-  if (reserved_length < 4) {
-    ::DeleteFileA(reserved);
-    return {};
-  }
-  reserved[reserved_length - 4] = '\0';  // drop ".tmp" for the new name
-  std::string name = text::Clip(reserved) + ".bmp";
-  reserved[reserved_length - 4] = '.';
+  const std::string stem(reserved, std::strlen(reserved) - 4);  // without ".tmp"
+  const std::string name = text::Clip(stem.c_str()) + ".bmp";
   // A name cut to fit GRADIENTFILE would no longer end in ".bmp".
   if (name.size() >= sizeof BmpCapture::GRADIENTFILE || !::MoveFileA(reserved, name.c_str())) {
     ::DeleteFileA(reserved);
@@ -56,7 +50,7 @@ std::string ReserveBmpName() {
   return name;
 }
 
-// Where the pixels come from: a window DC and the area to copy from it.
+// The part of the source DC to copy: its origin there and its size.
 struct SourceArea {
   int x = 0;
   int y = 0;
@@ -103,14 +97,13 @@ void RealizeSystemPalette(HDC source, HDC memory, unique_hpalette& palette, uniq
   ::RealizePalette(memory);
 }
 
-bool WriteBmpFile(const std::string& name, const BITMAPFILEHEADER& file, const BitmapInfo256& info,
+void WriteBmpFile(const std::string& name, const BITMAPFILEHEADER& file, const BitmapInfo256& info,
                   const void* pixels, std::uint32_t pixel_bytes) {
   unique_lfile out(::_lcreat(name.c_str(), 0));
-  if (!out) return false;
+  if (!out) return;
   ::_lwrite(out.get(), reinterpret_cast<LPCCH>(&file), sizeof file);
   ::_lwrite(out.get(), reinterpret_cast<LPCCH>(&info), sizeof info);
   ::_hwrite(out.get(), static_cast<LPCCH>(pixels), static_cast<long>(pixel_bytes));
-  return true;
 }
 
 HWND CurrentWindowHandle(HostProperty id) {
@@ -134,7 +127,8 @@ void BmpCapture::CaptureToBmp(HWND window, CaptureMode mode, std::int32_t x, std
   const SourceArea area = AreaOf(window, mode, x, y, width, height);
   if (area.width <= 0 || area.height <= 0) return;
 
-  // Declared so that they go in this order: palette, memory DC, source DC, bitmap.
+  // Released in the reverse order of declaration: memory block, palette, memory DC,
+  // source DC, and the captured bitmap last.
   unique_hbitmap captured;
   HDC source_dc = mode == CaptureWholeWindow ? ::GetWindowDC(window) : ::GetDC(window);
   if (source_dc == nullptr) return;
