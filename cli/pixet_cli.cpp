@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -112,6 +113,172 @@ int RunPaste(Context& c, const Args& a) {
   return Report("LoadImageFromClipboard", result, a[0]);
 }
 
+bool LastWrite(const std::string& path, FILETIME* time) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  *time = data.ftLastWriteTime;
+  return true;
+}
+
+// Runs a capture method (they return nothing) and says whether it wrote `target`.
+template <class Capture>
+int ReportCapture(const char* method, const std::string& target, Capture capture) {
+  FILETIME before{}, after{};
+  const bool existed = LastWrite(target, &before);
+  capture();
+  std::printf("%s\n", method);
+  const bool written = LastWrite(target, &after) && (!existed || ::CompareFileTime(&before, &after) != 0);
+  if (!written) {
+    std::printf("no file written at %s\n", target.c_str());
+    return kFailed;
+  }
+  std::printf("wrote %s (%ld bytes)\n", target.c_str(), FileSize(target));
+  return kDone;
+}
+
+// show IMAGE [--seconds N] [--capture OUT.bmp]
+int RunShow(Context& c, const Args& a) {
+  std::string image;
+  std::string capture;
+  double seconds = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i] == "--seconds" && i + 1 < a.size()) {
+      seconds = std::atof(a[++i].c_str());
+    } else if (a[i] == "--capture" && i + 1 < a.size()) {
+      capture = a[++i];
+    } else if (image.empty() && a[i].compare(0, 2, "--") != 0) {
+      image = a[i];
+    } else {
+      std::fprintf(stderr, "pixet-cli: unexpected '%s'\n", a[i].c_str());
+      return kUsage;
+    }
+  }
+  if (image.empty()) {
+    std::fprintf(stderr, "pixet-cli: show needs an IMAGE\n");
+    return kUsage;
+  }
+  PixetHostWindow* window = c.host.OpenWindow("pixet-cli show", 480, 360);
+  if (window == nullptr) {
+    std::fprintf(stderr, "pixet-cli: cannot open a window\n");
+    return kFailed;
+  }
+  // The current window parents the picture control, and is the one a capture reads.
+  pixet::refhost::DesktopHost::SetCurrentWindow(window);
+  std::printf("DisplayImageAsBackground -> %d\n", static_cast<int>(c.pixet.DisplayImageAsBackground(window, image.c_str(), 0)));
+  c.host.PumpMessages();
+
+  HWND picture = c.pixet.HPICTUREBOX;
+  BITMAP shown{};
+  const HGDIOBJ bitmap = picture != nullptr ? reinterpret_cast<HGDIOBJ>(::SendMessageA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0)) : nullptr;
+  const bool has_image = bitmap != nullptr && ::GetObjectA(bitmap, sizeof shown, &shown) != 0;
+  if (picture == nullptr) {
+    std::printf("no picture control\n");
+  } else {
+    RECT r{};
+    ::GetWindowRect(picture, &r);
+    std::printf("picture control %ldx%ld, %s\n", r.right - r.left, r.bottom - r.top,
+                has_image ? "showing the image" : "showing nothing");
+  }
+  const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
+  while (::GetTickCount64() < deadline && c.host.IsOpen(window)) {
+    c.host.PumpMessages();
+    ::Sleep(15);
+  }
+  if (!capture.empty()) {
+    c.host.PumpMessages();
+    if (ReportCapture("CaptureClientToBmp", capture, [&] { c.pixet.CaptureClientToBmp(capture.c_str()); }) != kDone)
+      return kFailed;
+  }
+  return has_image ? kDone : kFailed;
+}
+
+BOOL CALLBACK CollectName(HMODULE, LPCSTR, LPSTR name, LONG_PTR names) {
+  reinterpret_cast<std::vector<std::string>*>(names)->push_back(
+      IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<std::uintptr_t>(name)) : std::string(name));
+  return TRUE;
+}
+
+// resources MODULE: the module is read as data; none of its code runs.
+int RunResources(Context&, const Args& a) {
+  HMODULE module = ::LoadLibraryExA(a[0].c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (module == nullptr) {
+    std::fprintf(stderr, "pixet-cli: cannot load %s (error %lu)\n", a[0].c_str(), ::GetLastError());
+    return kFailed;
+  }
+  std::vector<std::string> names;
+  ::EnumResourceNamesA(module, "#0", CollectName, reinterpret_cast<LONG_PTR>(&names));
+  for (const std::string& name : names) {
+    HRSRC found = ::FindResourceA(module, name.c_str(), "#0");
+    std::printf("%-32s %lu bytes\n", name.c_str(), found != nullptr ? ::SizeofResource(module, found) : 0ul);
+  }
+  std::printf("%zu image resources (type 0) in %s\n", names.size(), a[0].c_str());
+  ::FreeLibrary(module);
+  return kDone;
+}
+
+int RunSaveResource(Context& c, const Args& a) {
+  const char* module = a.size() > 2 ? a[2].c_str() : nullptr;  // omitted: this program's own
+  return Report("SaveResourceToFile", c.pixet.SaveResourceToFile(a[0].c_str(), a[1].c_str(), module), a[1]);
+}
+
+bool ParseInt(const std::string& text, std::int32_t* value) {
+  char* end = nullptr;
+  const long v = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0') return false;
+  *value = static_cast<std::int32_t>(v);
+  return true;
+}
+
+// A host window whose client area is exactly IMAGE, shown by an image control; it becomes
+// the current window. Null when the host cannot show the image.
+PixetHostWindow* OpenWindowShowing(pixet::refhost::DesktopHost& host, const std::string& image) {
+  using pixet::HostProperty;
+  using pixet::HostTarget;
+  PixetHostWindow* window = host.OpenWindow(("pixet-cli " + image).c_str(), 64, 64, 0, 0);
+  if (window == nullptr || !host.AddControl(window, 1, 0, 0, 64, 64, pixet::refhost::ControlKind::Image)) return nullptr;
+  host.WritePropertyText(HostTarget::Of(window, 1), HostProperty::ControlText, image.c_str());
+  const pixet::refhost::PixelSize size = host.ShownImageSize(window, 1);
+  if (size.width <= 0 || size.height <= 0) return nullptr;
+  host.ResizeWindow(window, size.width, size.height);
+  host.WriteProperty(HostTarget::Of(window, 1), HostProperty::PixelUnits, 1);
+  host.WriteProperty(HostTarget::Of(window, 1), HostProperty::Width, size.width);
+  host.WriteProperty(HostTarget::Of(window, 1), HostProperty::Height, size.height);
+  host.Redraw(HostTarget::Of(window, 1));  // shrinking alone does not repaint the picture
+  pixet::refhost::DesktopHost::SetCurrentWindow(window);
+  host.PumpMessages();
+  return window;
+}
+
+constexpr const char* kCaptureUsage = "capture desktop OUT.bmp | capture window|client|rect IMAGE OUT.bmp [X Y W H]";
+
+int RunCapture(Context& c, const Args& a) {
+  const std::string& what = a[0];
+  if (what == "desktop" && a.size() == 2)
+    return ReportCapture("CaptureDesktopToBmp", a[1], [&] { c.pixet.CaptureDesktopToBmp(a[1].c_str()); });
+  const bool rect = what == "rect";
+  std::int32_t x = 0, y = 0, w = 0, h = 0;
+  const bool known = what == "window" || what == "client" || rect;
+  const bool sized = rect ? a.size() == 7 && ParseInt(a[3], &x) && ParseInt(a[4], &y) && ParseInt(a[5], &w) &&
+                                ParseInt(a[6], &h)
+                          : a.size() == 3;
+  if (!known || !sized) {
+    std::fprintf(stderr, "pixet-cli: wrong arguments\nusage: pixet-cli %s\n", kCaptureUsage);
+    return kUsage;
+  }
+  const std::string& image = a[1];
+  const std::string& target = a[2];
+  if (OpenWindowShowing(c.host, image) == nullptr) {
+    std::fprintf(stderr, "pixet-cli: cannot show %s in a window\n", image.c_str());
+    return kFailed;
+  }
+  if (what == "window")
+    return ReportCapture("CaptureWindowToBmp", target, [&] { c.pixet.CaptureWindowToBmp(target.c_str()); });
+  if (what == "client")
+    return ReportCapture("CaptureClientToBmp", target, [&] { c.pixet.CaptureClientToBmp(target.c_str()); });
+  return ReportCapture("CaptureClientRectToBmp", target,
+                       [&] { c.pixet.CaptureClientRectToBmp(target.c_str(), x, y, w, h); });
+}
+
 const Command kCommands[] = {
     {"convert", "convert SOURCE TARGET", "writes SOURCE in the format of TARGET's extension (bmp jpg jpeg png tif tiff gif)",
      2, 2, RunConvert},
@@ -119,6 +286,15 @@ const Command kCommands[] = {
     {"load", "load SOURCE", "shows SOURCE (a file or an http:// address) in an image control", 1, 1, RunLoad},
     {"copy", "copy FILE", "puts the image FILE on the clipboard as a bitmap", 1, 1, RunCopy},
     {"paste", "paste TARGET.bmp", "pastes the clipboard's bitmap into an image control and writes it", 1, 1, RunPaste},
+    {"show", "show IMAGE [--seconds N] [--capture OUT.bmp]",
+     "shows IMAGE as a window's background for N seconds (default: just render); --capture saves the client area", 1,
+     5, RunShow},
+    {"resources", "resources MODULE", "lists the image resources (type 0) of a program or library", 1, 1, RunResources},
+    {"save-resource", "save-resource NAME FILE [MODULE]",
+     "writes image resource NAME of MODULE in the format of FILE's extension", 2, 3, RunSaveResource},
+    {"capture", kCaptureUsage,
+     "saves the desktop, or a window showing IMAGE (with its frame, its client area, or X Y W H of it), as a BMP", 2,
+     7, RunCapture},
 };
 
 void PrintHelp(const Command* only) {
@@ -127,7 +303,7 @@ void PrintHelp(const Command* only) {
     return;
   }
   std::printf("usage: pixet-cli COMMAND [ARGS...]\n\ncommands:\n");
-  for (const Command& c : kCommands) std::printf("  %-28s %s\n", c.usage, c.summary);
+  for (const Command& c : kCommands) std::printf("  %s\n      %s\n", c.usage, c.summary);
   std::printf("\nexit codes: 0 done, 1 the library reported failure, 2 wrong arguments\n");
 }
 

@@ -48,17 +48,15 @@ fi
 # each time a captioned window is hidden or destroyed.
 make_prefix() {
   local prefix=$1 arch=$2 wine_cmd=$3
-  if [ ! -f "$prefix/system.reg" ]; then
-    log "creating Wine prefix $prefix ($arch)"
-    mkdir -p "$(dirname "$prefix")"
-    WINEPREFIX=$prefix WINEARCH=$arch WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
-      "$here/scripts/with-display.sh" "$prefix" sh -c "\"$wine_cmd\" wineboot --init >/dev/null 2>&1; true"
-  fi
-  if ! grep -q '"Managed"="N"' "$prefix/user.reg" 2>/dev/null; then
-    log "unmanaged windows in $prefix"
-    WINEPREFIX=$prefix WINEARCH=$arch WINEDEBUG=-all "$here/scripts/with-display.sh" "$prefix" \
-      "$wine_cmd" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-  fi
+  grep -q '"Managed"="N"' "$prefix/user.reg" 2>/dev/null && return 0
+  log "preparing Wine prefix $prefix ($arch)"
+  mkdir -p "$(dirname "$prefix")"
+  # One session for both steps: under emulation each session start costs about a minute.
+  WINEPREFIX=$prefix WINEARCH=$arch WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+    "$here/scripts/with-display.sh" "$prefix" sh -c "
+      \"$wine_cmd\" wineboot --init >/dev/null 2>&1
+      \"$wine_cmd\" reg add 'HKCU\\Software\\Wine\\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1"
+  grep -q '"Managed"="N"' "$prefix/user.reg" || { log "could not prepare $prefix"; return 1; }
 }
 
 targets=${PIXET_TARGETS:-"x86_64 i686"}

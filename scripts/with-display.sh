@@ -4,9 +4,11 @@
 # both afterwards. Everything COMMAND starts under Wine shares that display and server,
 # so each Wine process start stays cheap. Screen size: PIXET_SCREEN (1280x1024x24).
 set -euo pipefail
-prefix=$1; shift
+prefix=$(realpath -m "$1"); shift
 export WINEPREFIX=$prefix
 export WINEDEBUG=${WINEDEBUG:--all}
+# No desktop menus, no Mono or Gecko installers: none of them serve the library.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winemenubuilder.exe=d;mscoree=;mshtml=}
 screen=${PIXET_SCREEN:-1280x1024x24}
 
 # A free display number: no lock file, no socket.
@@ -35,8 +37,13 @@ stop() {
   wait "$xvfb_pid" 2>/dev/null || true
 }
 trap stop EXIT
-if [ -d "$prefix" ]; then
+if [ -f "$prefix/system.reg" ]; then
   "$wineserver_bin" -p >/dev/null 2>&1 || true
+  # Start the session's own processes (services, the desktop) from a process with no
+  # inherited output: otherwise they hold the first test's stdout open, and a test runner
+  # waits on it until the session ends.
+  if grep -q '^#arch=win32' "$prefix/system.reg"; then wine_bin=wine; else wine_bin=/usr/lib/wine/wine64; fi
+  "$wine_bin" wineboot </dev/null >/dev/null 2>&1 || true
 fi
 
 set +e

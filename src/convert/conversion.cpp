@@ -7,9 +7,6 @@
 
 namespace pixet {
 
-// Longest target name the engine is given (a 512-byte wide buffer with its terminator).
-constexpr std::size_t kMaxTargetChars = 255;
-
 Conversion::Conversion(Pixet& pixet, const char* source, const char* target) {
   if (pixet.ENGINELOADED == 0) return;
   if (text::Clip(target).size() > kMaxTargetChars) return;

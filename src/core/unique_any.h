@@ -63,6 +63,10 @@ void CloseInternetHandle(HINTERNET handle) noexcept;
 using unique_internet = unique_any<close_traits<HINTERNET, &CloseInternetHandle>>;
 using unique_module = unique_any<close_traits<HMODULE, &::FreeLibrary>>;
 
+// One reference to a COM object; closing it releases that reference.
+inline void ReleaseInterface(IUnknown* object) noexcept { object->Release(); }
+using unique_stream = unique_any<close_traits<IStream*, &ReleaseInterface>>;
+
 // A file opened with CreateFile; INVALID_HANDLE_VALUE means none.
 struct file_traits {
   using value_type = HANDLE;
@@ -91,6 +95,22 @@ struct window_dc_traits {
   static void Close(WindowDC v) noexcept { ::ReleaseDC(v.window, v.dc); }
 };
 using unique_window_dc = unique_any<window_dc_traits>;
+
+// An object selected into a DC: Close selects back the one it replaced.
+template <class Held, auto Restore>
+struct selection_traits {
+  struct value_type {
+    HDC dc;
+    Held previous;
+    bool operator==(const value_type& o) const { return dc == o.dc && previous == o.previous; }
+  };
+  static value_type Invalid() noexcept { return {nullptr, nullptr}; }
+  static void Close(value_type v) noexcept { Restore(v.dc, v.previous); }
+};
+inline void SelectBack(HDC dc, HGDIOBJ previous) noexcept { ::SelectObject(dc, previous); }
+inline void SelectPaletteBack(HDC dc, HPALETTE previous) noexcept { ::SelectPalette(dc, previous, FALSE); }
+using unique_selection = unique_any<selection_traits<HGDIOBJ, &SelectBack>>;
+using unique_palette_selection = unique_any<selection_traits<HPALETTE, &SelectPaletteBack>>;
 
 // An open clipboard: true while this owner must close it.
 struct clipboard_traits {

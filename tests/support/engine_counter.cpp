@@ -8,11 +8,75 @@
 
 namespace pixet::testing {
 
+// Stands in for a stream on its way into the engine: forwards every call and counts the
+// references taken on it. It keeps one reference of its own on the real stream until the
+// counter checks it, so the counter can tell whether anyone else still holds the stream.
+struct EngineCounter::CountingStream final : IStream {
+  explicit CountingStream(IStream* inner) : inner_(inner) {
+    inner_->AddRef();
+    ::GetHGlobalFromStream(inner_, &block_);
+  }
+
+  bool Held() const { return refs_ > 0; }
+  // Once the engine let go: drops the kept reference; true when that was the last one
+  // and the stream's memory block went with it.
+  bool Settle() {
+    if (settled_) return gone_;
+    settled_ = true;
+    const ULONG left = inner_->Release();
+    gone_ = left == 0 && (block_ == nullptr || ::GlobalSize(block_) == 0);
+    return gone_;
+  }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IStream || iid == IID_ISequentialStream) {
+      *out = static_cast<IStream*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++refs_); }
+  ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(refs_ > 0 ? --refs_ : 0); }
+
+  HRESULT STDMETHODCALLTYPE Read(void* pv, ULONG cb, ULONG* read) override { return inner_->Read(pv, cb, read); }
+  HRESULT STDMETHODCALLTYPE Write(const void* pv, ULONG cb, ULONG* written) override {
+    return inner_->Write(pv, cb, written);
+  }
+  HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* position) override {
+    return inner_->Seek(move, origin, position);
+  }
+  HRESULT STDMETHODCALLTYPE SetSize(ULARGE_INTEGER size) override { return inner_->SetSize(size); }
+  HRESULT STDMETHODCALLTYPE CopyTo(IStream* to, ULARGE_INTEGER cb, ULARGE_INTEGER* read,
+                                   ULARGE_INTEGER* written) override {
+    return inner_->CopyTo(to, cb, read, written);
+  }
+  HRESULT STDMETHODCALLTYPE Commit(DWORD flags) override { return inner_->Commit(flags); }
+  HRESULT STDMETHODCALLTYPE Revert() override { return inner_->Revert(); }
+  HRESULT STDMETHODCALLTYPE LockRegion(ULARGE_INTEGER offset, ULARGE_INTEGER cb, DWORD type) override {
+    return inner_->LockRegion(offset, cb, type);
+  }
+  HRESULT STDMETHODCALLTYPE UnlockRegion(ULARGE_INTEGER offset, ULARGE_INTEGER cb, DWORD type) override {
+    return inner_->UnlockRegion(offset, cb, type);
+  }
+  HRESULT STDMETHODCALLTYPE Stat(STATSTG* stat, DWORD flags) override { return inner_->Stat(stat, flags); }
+  HRESULT STDMETHODCALLTYPE Clone(IStream** out) override { return inner_->Clone(out); }
+
+ private:
+  IStream* inner_;
+  HGLOBAL block_ = nullptr;
+  long refs_ = 1;  // the shim's own, dropped right after the engine call
+  bool settled_ = false;
+  bool gone_ = false;
+};
+
 namespace {
 
 EngineCounter* g_active = nullptr;
 
-enum class Role { Plain, Startup, Shutdown, MakesLast, Releases };
+enum class Role { Plain, Startup, Shutdown, MakesLast, MakesLastFromStream, Releases };
 
 template <class T>
 struct member_type;
@@ -41,6 +105,8 @@ struct Shim<Member, R, Ret(WINGDIPAPI*)(P...)> {
     }
     if constexpr (std::is_void_v<Ret>) {
       original(args...);
+    } else if constexpr (R == Role::MakesLastFromStream) {
+      return CallWithStream(c, args...);
     } else {
       Ret status = original(args...);
       if constexpr (R == Role::Startup) {
@@ -52,6 +118,17 @@ struct Shim<Member, R, Ret(WINGDIPAPI*)(P...)> {
       }
       return status;
     }
+  }
+
+  // The engine gets the stream wrapped, so the counter sees its references.
+  template <class Out>
+  static Ret CallWithStream(EngineCounter* c, IStream* stream, Out out) {
+    IStream* given = stream;
+    if (c != nullptr && stream != nullptr) given = static_cast<IStream*>(c->WrapStream(stream));
+    Ret status = original(given, out);
+    if (given != stream) given->Release();
+    if (c != nullptr && status == Gdiplus::Ok && out != nullptr && *out != nullptr) c->OnMade(*out);
+    return status;
   }
 
   static void Install(engine::Table& table, const char* entry_name) {
@@ -69,8 +146,9 @@ constexpr Role RoleOf(std::string_view name) {
   if (name == "GdipLoadImageFromFile" || name == "GdipCreateBitmapFromScan0" ||
       name == "GdipCreateImageAttributes" || name == "GdipCreateBitmapFromGraphics" ||
       name == "GdipCreateFromHDC" || name == "GdipGetImageGraphicsContext" ||
-      name == "GdipCreateBitmapFromStream" || name == "GdipCreateBitmapFromHBITMAP")
+      name == "GdipCreateBitmapFromHBITMAP")
     return Role::MakesLast;
+  if (name == "GdipCreateBitmapFromStream") return Role::MakesLastFromStream;
   return Role::Plain;
 }
 
@@ -90,6 +168,7 @@ EngineCounter::EngineCounter() {
 EngineCounter::~EngineCounter() {
   g_active = nullptr;
   std::memcpy(PixetEngineTable(), saved_table_, sizeof(engine::Table));
+  Reset();
 }
 
 EngineCounter* EngineCounter::active() { return g_active; }
@@ -99,7 +178,33 @@ int EngineCounter::Calls(const std::string& entry) const {
   return it == calls_.end() ? 0 : it->second;
 }
 
+void* EngineCounter::WrapStream(void* stream) {
+  streams_.push_back(std::make_unique<CountingStream>(static_cast<IStream*>(stream)));
+  return static_cast<IStream*>(streams_.back().get());
+}
+
+int EngineCounter::StreamsHeld() const {
+  int held = 0;
+  for (const auto& s : streams_)
+    if (s->Held()) ++held;
+  return held;
+}
+
+int EngineCounter::StreamsLeft() {
+  int left = 0;
+  for (const auto& s : streams_)
+    if (s->Held() || !s->Settle()) ++left;
+  return left;
+}
+
 void EngineCounter::Reset() {
+  for (auto& s : streams_) {
+    if (s->Held())
+      (void)s.release();  // the engine may still call it: never free it
+    else
+      s->Settle();
+  }
+  streams_.clear();
   order_.clear();
   calls_.clear();
   live_.clear();

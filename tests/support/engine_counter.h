@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -29,6 +30,15 @@ class EngineCounter {
   int Made() const { return made_; }
   // Releases of objects this counter never saw made (double or foreign releases).
   int UnknownReleases() const { return unknown_releases_; }
+
+  // Streams handed to GdipCreateBitmapFromStream. Each reaches the engine wrapped, so the
+  // counter sees when the engine lets go of it.
+  int Streams() const { return static_cast<int>(streams_.size()); }
+  // Streams the engine still holds (an image made from one keeps it).
+  int StreamsHeld() const;
+  // Streams not yet gone: held by the engine, still referenced by anyone else once the
+  // engine let go, or whose memory block outlived them. Checks the released ones.
+  int StreamsLeft();
   void Reset();
 
   // Called by the shims.
@@ -37,6 +47,8 @@ class EngineCounter {
   void OnReleased(const void* object);
   void OnStartup(bool ok);
   void OnShutdown();
+  struct CountingStream;
+  void* WrapStream(void* stream);  // an IStream*, wrapped; the caller releases the wrapper
 
   static EngineCounter* active();
 
@@ -49,6 +61,7 @@ class EngineCounter {
   int startups_ = 0;
   int shutdowns_ = 0;
   int unknown_releases_ = 0;
+  std::vector<std::unique_ptr<CountingStream>> streams_;
   void* saved_table_[64];
 };
 
@@ -60,4 +73,5 @@ class EngineCounter {
     EXPECT_EQ((counter).Startups(), (counter).Shutdowns()) << "start-ups without shutdown"; \
     EXPECT_EQ((counter).Live(), 0u) << "engine objects left undisposed";               \
     EXPECT_EQ((counter).UnknownReleases(), 0) << "objects released twice";             \
+    EXPECT_EQ((counter).StreamsLeft(), 0) << "resource streams or their blocks left";    \
   } while (0)

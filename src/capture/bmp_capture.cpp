@@ -1,0 +1,194 @@
+#include "capture/bmp_capture.h"
+
+#include <cstddef>
+#include <cstring>
+#include <string>
+
+#include "core/host_access.h"
+#include "core/text.h"
+#include "core/unique_any.h"
+
+namespace pixet {
+
+namespace {
+
+// A logical palette with room for every entry of a 256-colour device.
+struct Palette256 {
+  WORD version;
+  WORD count;
+  PALETTEENTRY entries[256];
+};
+static_assert(sizeof(Palette256) == 1028, "palette record");
+
+// The information header followed by the full colour table, written to every file as is.
+struct BitmapInfo256 {
+  BITMAPINFOHEADER header;
+  RGBQUAD colors[256];
+};
+static_assert(sizeof(BitmapInfo256) == 1064, "bitmap-information record");
+static_assert(sizeof(BITMAPFILEHEADER) == 14, "file header");
+static_assert(sizeof(BITMAPFILEHEADER) + sizeof(BitmapInfo256) == kBmpPixelOffset, "pixel rows follow the table");
+
+constexpr std::size_t kMaxFileName = 255;
+constexpr std::uint64_t kMaxPixelBytes = 0xFFFFFFFFull - kBmpPixelOffset;  // BFSIZE is 32 bits
+
+// A unique "Bcr" file in the temporary folder, renamed from ".tmp" to ".bmp"; empty
+// when no such name can be kept, and then the reserved file is removed again.
+std::string ReserveBmpName() {
+  char folder[256] = {};
+  const DWORD length = ::GetTempPathA(255, folder);
+  if (length == 0 || length >= 255) return {};
+  char reserved[MAX_PATH] = {};
+  if (::GetTempFileNameA(folder, "Bcr", 0, reserved) == 0) return {};
+  const std::string stem(reserved, std::strlen(reserved) - 4);  // without ".tmp"
+  const std::string name = text::Clip(stem.c_str()) + ".bmp";
+  // A name cut to fit GRADIENTFILE would no longer end in ".bmp".
+  if (name.size() >= sizeof BmpCapture::GRADIENTFILE || !::MoveFileA(reserved, name.c_str())) {
+    ::DeleteFileA(reserved);
+    return {};
+  }
+  return name;
+}
+
+// The part of the source DC to copy: its origin there and its size.
+struct SourceArea {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+};
+
+SourceArea AreaOf(HWND window, CaptureMode mode, std::int32_t x, std::int32_t y, std::int32_t width,
+                  std::int32_t height) {
+  SourceArea area;
+  RECT rect{};
+  switch (mode) {
+    case CaptureClientArea:
+      ::GetClientRect(window, &rect);
+      area.width = rect.right;
+      area.height = rect.bottom;
+      break;
+    case CaptureWholeWindow:
+      ::GetWindowRect(window, &rect);
+      area.width = rect.right - rect.left;
+      if ((area.width % 4 + 4) % 4 == 3) ++area.width;  // 4k + 3 is saved as 4k + 4
+      area.height = rect.bottom - rect.top;
+      break;
+    case CaptureRectangle:
+      area = {x, y, width, height};
+      break;
+  }
+  return area;
+}
+
+// Realises the system palette of a 256-colour palette device in `memory`; does nothing
+// on other devices.
+void RealizeSystemPalette(HDC source, HDC memory, unique_hpalette& palette, unique_palette_selection& selection) {
+  if ((::GetDeviceCaps(source, RASTERCAPS) & RC_PALETTE) == 0 || ::GetDeviceCaps(source, SIZEPALETTE) != 256) return;
+  Palette256 record{};
+  record.version = 0x300;
+  record.count = 256;
+  ::GetSystemPaletteEntries(source, 0, 256, record.entries);
+  palette.reset(::CreatePalette(reinterpret_cast<const LOGPALETTE*>(&record)));
+  if (!palette) return;
+  HPALETTE previous = ::SelectPalette(memory, palette.get(), FALSE);
+  if (previous == nullptr) return;
+  selection.reset({memory, previous});
+  ::RealizePalette(memory);
+}
+
+void WriteBmpFile(const std::string& name, const BITMAPFILEHEADER& file, const BitmapInfo256& info,
+                  const void* pixels, std::uint32_t pixel_bytes) {
+  unique_lfile out(::_lcreat(name.c_str(), 0));
+  if (!out) return;
+  ::_lwrite(out.get(), reinterpret_cast<LPCCH>(&file), sizeof file);
+  ::_lwrite(out.get(), reinterpret_cast<LPCCH>(&info), sizeof info);
+  ::_hwrite(out.get(), static_cast<LPCCH>(pixels), static_cast<long>(pixel_bytes));
+}
+
+HWND CurrentWindowHandle(HostProperty id) {
+  return reinterpret_cast<HWND>(host::Read(HostTarget::Current(), id));
+}
+
+}  // namespace
+
+BmpCapture::BmpCapture() { text::CopyToField(GRADIENTFILE, sizeof GRADIENTFILE, ReserveBmpName()); }
+
+BmpCapture::~BmpCapture() {
+  if (GRADIENTFILE[0] != '\0') ::DeleteFileA(GRADIENTFILE);
+}
+
+void BmpCapture::CaptureToBmp(HWND window, CaptureMode mode, std::int32_t x, std::int32_t y, std::int32_t width,
+                              std::int32_t height, const char* file) {
+  const std::string name = text::ClipTo(file, kMaxFileName);
+  // No window or no area: there is no bitmap, and an existing file must not be replaced
+  // by an empty one.
+  if (window == nullptr) return;
+  const SourceArea area = AreaOf(window, mode, x, y, width, height);
+  if (area.width <= 0 || area.height <= 0) return;
+
+  // Released in the reverse order of declaration: memory block, palette, memory DC,
+  // source DC, and the captured bitmap last.
+  unique_hbitmap captured;
+  HDC source_dc = mode == CaptureWholeWindow ? ::GetWindowDC(window) : ::GetDC(window);
+  if (source_dc == nullptr) return;
+  const unique_window_dc source({window, source_dc});
+  const unique_hdc memory(::CreateCompatibleDC(source_dc));
+  if (!memory) return;
+  captured.reset(::CreateCompatibleBitmap(source_dc, area.width, area.height));
+  if (!captured) return;
+  unique_selection selected_bitmap;
+  if (HGDIOBJ previous = ::SelectObject(memory.get(), captured.get())) selected_bitmap.reset({memory.get(), previous});
+  unique_hpalette palette;
+  unique_palette_selection selected_palette;
+  RealizeSystemPalette(source_dc, memory.get(), palette, selected_palette);
+
+  ::BitBlt(memory.get(), 0, 0, area.width, area.height, source_dc, area.x, area.y, SRCCOPY);
+  selected_bitmap.reset();  // the captured bitmap comes out of the memory DC
+
+  BitmapInfo256 info{};
+  info.header.biSize = sizeof info.header;
+  const UINT lines = static_cast<UINT>(area.height);
+  if (::GetDIBits(memory.get(), captured.get(), 0, lines, nullptr, reinterpret_cast<BITMAPINFO*>(&info),
+                  DIB_RGB_COLORS) == 0)
+    return;
+  const std::int64_t row_bits = static_cast<std::int64_t>(info.header.biWidth) * info.header.biBitCount;
+  const std::uint64_t stride = static_cast<std::uint64_t>((row_bits + 31) / 32) * 4;
+  const std::int64_t rows = info.header.biHeight < 0 ? -std::int64_t{info.header.biHeight} : info.header.biHeight;
+  const std::uint64_t pixel_bytes = stride * static_cast<std::uint64_t>(rows);
+  if (row_bits <= 0 || pixel_bytes == 0 || pixel_bytes > kMaxPixelBytes) return;
+
+  const unique_hglobal block(::GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(pixel_bytes)));
+  if (!block) return;
+  void* pixels = ::GlobalLock(block.get());
+  if (pixels == nullptr) return;
+  const unique_global_lock locked(block.get());
+  if (::GetDIBits(memory.get(), captured.get(), 0, lines, pixels, reinterpret_cast<BITMAPINFO*>(&info),
+                  DIB_RGB_COLORS) == 0)
+    return;
+
+  BITMAPFILEHEADER header{};
+  header.bfType = 0x4D42;  // "BM"
+  header.bfSize = static_cast<DWORD>(pixel_bytes + kBmpPixelOffset);
+  header.bfOffBits = kBmpPixelOffset;
+  WriteBmpFile(name, header, info, pixels, static_cast<std::uint32_t>(pixel_bytes));
+}
+
+void BmpCapture::CaptureDesktopToBmp(const char* file) {
+  CaptureToBmp(::GetDesktopWindow(), CaptureWholeWindow, 0, 0, 0, 0, file);
+}
+
+void BmpCapture::CaptureClientToBmp(const char* file) {
+  CaptureToBmp(CurrentWindowHandle(HostProperty::ClientAreaHandle), CaptureClientArea, 0, 0, 0, 0, file);
+}
+
+void BmpCapture::CaptureClientRectToBmp(const char* file, std::int32_t x, std::int32_t y, std::int32_t width,
+                                        std::int32_t height) {
+  CaptureToBmp(CurrentWindowHandle(HostProperty::ClientAreaHandle), CaptureRectangle, x, y, width, height, file);
+}
+
+void BmpCapture::CaptureWindowToBmp(const char* file) {
+  CaptureToBmp(CurrentWindowHandle(HostProperty::WindowHandle), CaptureWholeWindow, 0, 0, 0, 0, file);
+}
+
+}  // namespace pixet

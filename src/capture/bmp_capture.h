@@ -1,0 +1,53 @@
+// The process-wide capture object: copies screen contents with GDI into a memory bitmap
+// and writes it as an uncompressed BMP file. Made when the library loads, destroyed when
+// it unloads (see core/module_runtime.cpp); the Pixet capture methods forward to it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "pixet/export.h"
+
+namespace pixet {
+
+enum CaptureMode : std::uint8_t {
+  CaptureClientArea = 0,   // the window's client area, from its GetDC
+  CaptureWholeWindow = 1,  // the window with its frame, from its GetWindowDC
+  CaptureRectangle = 2,    // x, y, width, height of the client area
+};
+
+// What every file written starts with: 14-byte file header, a 40-byte information header
+// and a 1024-byte colour table, whatever the bit count.
+constexpr std::uint32_t kBmpPixelOffset = 14 + 40 + 256 * 4;
+
+class PIXET_API BmpCapture {
+ public:
+  // Reserves GRADIENTFILE: a unique "Bcr" file in the temporary folder, renamed to end in
+  // ".bmp". When no such name can be kept, GRADIENTFILE is empty and no file is left.
+  BmpCapture();
+  BmpCapture(const BmpCapture&) = delete;
+  BmpCapture& operator=(const BmpCapture&) = delete;
+
+  // Virtual slots, in this order. File names: trailing blanks removed, at most 255
+  // characters used. Nothing is written when no bitmap could be captured (no window, an
+  // empty or negative area); an existing file of that name is then left as it was.
+  // x, y, width and height are read in CaptureRectangle mode only.
+  virtual void CaptureToBmp(HWND window, CaptureMode mode, std::int32_t x, std::int32_t y, std::int32_t width,
+                            std::int32_t height, const char* file);
+  virtual void CaptureDesktopToBmp(const char* file);
+  virtual void CaptureClientToBmp(const char* file);
+  virtual void CaptureClientRectToBmp(const char* file, std::int32_t x, std::int32_t y, std::int32_t width,
+                                      std::int32_t height);
+  virtual void CaptureWindowToBmp(const char* file);
+
+  // Removes the file named in GRADIENTFILE.
+  virtual ~BmpCapture();
+
+  char GRADIENTFILE[128];
+};
+
+}  // namespace pixet
+
+// The object made at library load; null before it and after unload.
+extern "C" PIXET_API pixet::BmpCapture* PixetBmpCapture();

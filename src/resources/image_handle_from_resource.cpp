@@ -1,0 +1,68 @@
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "core/engine.h"
+#include "core/host_access.h"
+#include "core/text.h"
+#include "core/unique_any.h"
+#include "pixet/pixet.h"
+#include "resources/resource_switch.h"
+
+namespace pixet {
+namespace {
+
+// The engine image decoded from a copy of the type-0 resource `name` of `module`, or null.
+// The copy lives in a movable block owned by a stream; the image keeps its own reference
+// to that stream, so block and stream go exactly when the image is disposed.
+Gdiplus::GpBitmap* BitmapFromResource(HMODULE module, const char* name) {
+  HRSRC found = ::FindResourceA(module, name, "#0");
+  if (found == nullptr) return nullptr;
+  const DWORD size = ::SizeofResource(module, found);
+  const void* data = ::LockResource(::LoadResource(module, found));
+  if (data == nullptr || size == 0) return nullptr;
+
+  unique_hglobal block(::GlobalAlloc(GMEM_MOVEABLE, size));
+  if (!block) return nullptr;
+  {
+    void* copy = ::GlobalLock(block.get());
+    if (copy == nullptr) return nullptr;
+    unique_global_lock locked(block.get());
+    std::memcpy(copy, data, size);
+  }
+  unique_stream stream;
+  if (::CreateStreamOnHGlobal(block.get(), TRUE, stream.put()) != S_OK) return nullptr;
+  block.release();  // freed by the stream's last release
+
+  Gdiplus::GpBitmap* bitmap = nullptr;
+  PIXET_CALL(GdipCreateBitmapFromStream, stream.get(), &bitmap);
+  return bitmap;  // our stream reference goes here; the image holds its own
+}
+
+}  // namespace
+}  // namespace pixet
+
+std::intptr_t Pixet::ImageHandleFromResource(const char* name, const char* module) {
+  using namespace pixet;
+  if (ENGINELOADED == 0) return 0;
+  const std::string resource = text::ClipTo(name, kMaxResourceNameChars);
+  unique_module library;
+  HMODULE source = nullptr;
+  if (module == nullptr) {
+    source = reinterpret_cast<HMODULE>(host::Read(HostTarget::System(), HostProperty::InstanceHandle));
+  } else {
+    // A given but blank name names no library: it fails like any other that cannot load.
+    const std::string module_name = text::ClipTo(module, kMaxResourceNameChars);
+    if (!module_name.empty()) library.reset(::LoadLibraryA(module_name.c_str()));
+    if (!library) {
+      host::ShowMessage(("Can't load " + module_name).c_str());
+      USERESOURCE = 0;
+      return 0;
+    }
+    source = library.get();  // freed on return: the image reads its own copy
+  }
+  Gdiplus::GpBitmap* image = BitmapFromResource(source, resource.c_str());
+  USERESOURCE = 0;
+  return reinterpret_cast<std::intptr_t>(image);
+}

@@ -1,0 +1,55 @@
+#include <windows.h>
+
+#include <string>
+
+#include "convert/encoder.h"
+#include "core/engine.h"
+#include "core/host_access.h"
+#include "core/text.h"
+#include "core/wide.h"
+#include "pixet/pixet.h"
+#include "resources/resource_switch.h"
+
+namespace pixet {
+namespace {
+
+// Decodes the resource (through the method table) and writes it in the format of the
+// target's extension. Runs inside the caller's engine session.
+std::int32_t SaveResource(Pixet& self, const char* name, const char* file, const char* module) {
+  engine::unique_gp_image image;
+  if (module != nullptr) {
+    SetModuleNameField(self, text::Clip(module));
+    const std::string stored = ModuleNameField(self);
+    image.reset(reinterpret_cast<Gdiplus::GpImage*>(self.ImageHandleFromResource(name, stored.c_str())));
+  } else {
+    // The host program's module, whatever RESOURCESDLLNAME holds.
+    image.reset(reinterpret_cast<Gdiplus::GpImage*>(self.ImageHandleFromResource(name)));
+  }
+  text::FillBlanks(self.RESOURCESDLLNAME, sizeof self.RESOURCESDLLNAME);
+
+  const char* mime = MimeTypeForTarget(file);
+  if (mime == nullptr) {
+    host::ShowMessage("Invalid Format!");
+    return 0;
+  }
+  GUID encoder{};
+  self.GetEncoderClsid(mime, &encoder);
+  if (!image) return 1;  // nothing to write; the lookup said why, if anything needed saying
+  if (text::Clip(file).size() > kMaxTargetChars) return 0;
+  const OwnedWide wide = ToWide(file);
+  return PIXET_CALL(GdipSaveImageToFile, image.get(), wide.get(), &encoder, nullptr) == Gdiplus::Ok ? 1 : 0;
+}
+
+}  // namespace
+}  // namespace pixet
+
+std::int32_t Pixet::SaveResourceToFile(const char* name, const char* file, const char* module) {
+  using namespace pixet;
+  if (ENGINELOADED == 0) return 0;
+  engine::Session session;
+  if (!session.started()) return 0;
+  USERESOURCE = 1;
+  const std::int32_t result = SaveResource(*this, name, file, module);
+  USERESOURCE = 0;
+  return result;
+}
