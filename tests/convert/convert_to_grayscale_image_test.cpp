@@ -12,6 +12,7 @@
 #include "pixet/pixet.h"
 #include "pixet/refhost.h"
 #include "support/engine_counter.h"
+#include "support/engine_tap.h"
 #include "support/test_support.h"
 
 using namespace pixet::testing;
@@ -109,30 +110,23 @@ TEST_F(Grayscale, EngineCallsInOrder) {
 }
 
 // The matrix handed to the engine, caught on its way.
-Gdiplus::ColorMatrix g_matrix;
-decltype(pixet::engine::Table::GdipSetImageAttributesColorMatrix) g_real_set = nullptr;
-Gdiplus::GpStatus WINGDIPAPI CatchMatrix(Gdiplus::GpImageAttributes* attributes, Gdiplus::ColorAdjustType type,
-                                         BOOL enable, const Gdiplus::ColorMatrix* matrix,
-                                         const Gdiplus::ColorMatrix* grey, Gdiplus::ColorMatrixFlags flags) {
-  g_matrix = *matrix;
+TEST_F(Grayscale, TheExactMatrix) {
+  Gdiplus::ColorMatrix seen{};
+  EngineTap<&pixet::engine::Table::GdipSetImageAttributesColorMatrix> set;
+  set.after([&](Gdiplus::GpImageAttributes*, Gdiplus::ColorAdjustType, BOOL, const Gdiplus::ColorMatrix* matrix,
+                const Gdiplus::ColorMatrix*, Gdiplus::ColorMatrixFlags) { seen = *matrix; });
+  ASSERT_EQ(pixet_->ConvertToGrayscaleImage(Sample("photo.png").c_str(), "grey-matrix.bmp"), 1);
+  ASSERT_EQ(set.calls().size(), 1u);
+  const auto& [attributes, type, enable, matrix, grey, flags] = set.calls()[0];
+  EXPECT_NE(attributes, nullptr);
   EXPECT_EQ(type, Gdiplus::ColorAdjustTypeDefault);
   EXPECT_EQ(enable, TRUE);
   EXPECT_EQ(grey, nullptr);
   EXPECT_EQ(flags, Gdiplus::ColorMatrixFlagsDefault);
-  return g_real_set(attributes, type, enable, matrix, grey, flags);
-}
-
-TEST_F(Grayscale, TheExactMatrix) {
-  auto& entry = PixetEngineTable()->GdipSetImageAttributesColorMatrix;
-  g_real_set = entry;
-  entry = &CatchMatrix;
-  const std::int32_t result = pixet_->ConvertToGrayscaleImage(Sample("photo.png").c_str(), "grey-matrix.bmp");
-  entry = g_real_set;
-  ASSERT_EQ(result, 1);
   for (int i = 0; i < 5; ++i)
     for (int j = 0; j < 5; ++j) {
       std::uint32_t bits = 0;
-      std::memcpy(&bits, &g_matrix.m[i][j], sizeof bits);
+      std::memcpy(&bits, &seen.m[i][j], sizeof bits);
       const std::uint32_t want = (i < 3 && j < 3) ? 0x3EB33333u : (i == j && i >= 3) ? 0x3F800000u : 0u;
       EXPECT_EQ(bits, want) << "M[" << i << "][" << j << "]";
     }
@@ -175,11 +169,10 @@ TEST_F(Grayscale, ResultsOfTheOtherWaysOut) {
 }
 
 TEST_F(Grayscale, FailedStartUpShowsItsMessage) {
-  auto& table = *PixetEngineTable();
-  auto saved = table.GdiplusStartup;
-  table.GdiplusStartup = nullptr;
-  EXPECT_EQ(pixet_->ConvertToGrayscaleImage(Sample("photo.png").c_str(), "grey-nostart.png"), 0);
-  table.GdiplusStartup = saved;
+  {
+    EngineTap<&pixet::engine::Table::GdiplusStartup> fail(Gdiplus::GenericError);
+    EXPECT_EQ(pixet_->ConvertToGrayscaleImage(Sample("photo.png").c_str(), "grey-nostart.png"), 0);
+  }
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0].text, "Error initializing GDI+");
 }

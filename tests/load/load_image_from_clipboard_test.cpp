@@ -8,6 +8,7 @@
 #include "pixet/refhost.h"
 #include "support/clipboard_support.h"
 #include "support/engine_counter.h"
+#include "support/engine_tap.h"
 #include "support/test_support.h"
 
 using namespace pixet::testing;
@@ -78,11 +79,10 @@ TEST_F(LoadImageFromClipboard, ClipboardWithoutBitmapGivesZeroAndLeavesTheContro
 
 TEST_F(LoadImageFromClipboard, UnwritableFileGivesZeroAndLeavesTheControl) {
   PutBitmap(TestPicture());
-  auto& table = *PixetEngineTable();
-  auto saved = table.GdipSaveImageToFile;
-  table.GdipSaveImageToFile = nullptr;
-  EXPECT_EQ(pixet_->LoadImageFromClipboard(window_, 3), 0);
-  table.GdipSaveImageToFile = saved;
+  {
+    EngineTap<&pixet::engine::Table::GdipSaveImageToFile> fail(Gdiplus::Win32Error);
+    EXPECT_EQ(pixet_->LoadImageFromClipboard(window_, 3), 0);
+  }
   EXPECT_EQ(host_.ImageFileLoads(window_, 3), 0);
   // The clipboard was closed again: another owner can open it.
   ASSERT_TRUE(::OpenClipboard(nullptr));
@@ -95,11 +95,10 @@ TEST_F(LoadImageFromClipboard, EngineNotLoadedOrNotStarted) {
   EXPECT_EQ(pixet_->LoadImageFromClipboard(window_, 3), 0);
   EXPECT_TRUE(counter_.Order().empty());
   pixet_->ENGINELOADED = 1;
-  auto& table = *PixetEngineTable();
-  auto saved = table.GdiplusStartup;
-  table.GdiplusStartup = nullptr;
-  EXPECT_EQ(pixet_->LoadImageFromClipboard(window_, 3), 0);
-  table.GdiplusStartup = saved;
+  {
+    EngineTap<&pixet::engine::Table::GdiplusStartup> fail(Gdiplus::GenericError);
+    EXPECT_EQ(pixet_->LoadImageFromClipboard(window_, 3), 0);
+  }
   ASSERT_EQ(host_.Messages().size(), 1u);
   EXPECT_EQ(host_.Messages()[0].text, "Error initializing GDI+");
   host_.ClearMessages();
