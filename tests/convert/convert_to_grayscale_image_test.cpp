@@ -11,6 +11,7 @@
 #include "core/engine.h"
 #include "pixet/pixet.h"
 #include "pixet/refhost.h"
+#include "support/counted_pixet.h"
 #include "support/engine_counter.h"
 #include "support/engine_tap.h"
 #include "support/test_support.h"
@@ -19,16 +20,7 @@ using namespace pixet::testing;
 
 namespace {
 
-class Grayscale : public ::testing::Test {
- protected:
-  void SetUp() override { ClearMessages(); }
-  void TearDown() override {
-    PIXET_EXPECT_BALANCED(counter_);
-    EXPECT_FALSE(FileExists("_vb_.xac")) << "working file left behind";
-  }
-  std::unique_ptr<Pixet> pixet_ = Pixet::Create();
-  EngineCounter counter_;
-};
+class Grayscale : public CountedPixetTest {};
 
 unsigned Channel(std::uint32_t argb, int shift) { return (argb >> shift) & 0xFF; }
 

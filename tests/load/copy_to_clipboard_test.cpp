@@ -5,6 +5,7 @@
 
 #include "pixet/pixet.h"
 #include "support/clipboard_support.h"
+#include "support/counted_pixet.h"
 #include "support/engine_counter.h"
 #include "support/test_support.h"
 
@@ -12,20 +13,13 @@ using namespace pixet::testing;
 
 namespace {
 
-class CopyToClipboard : public ::testing::Test {
+class CopyToClipboard : public CountedPixetTest {
  protected:
-  void SetUp() override { ClearMessages(); }
-  void TearDown() override {
-    PIXET_EXPECT_BALANCED(counter_);
-    EXPECT_FALSE(FileExists("__svcv.bmp")) << "working file left behind";
-  }
   std::vector<std::string> Texts() {
     std::vector<std::string> texts;
     for (const auto& m : Messages()) texts.push_back(m.text);
     return texts;
   }
-  std::unique_ptr<Pixet> pixet_ = Pixet::Create();
-  EngineCounter counter_;
 };
 
 TEST_F(CopyToClipboard, PngIsConvertedAndItsPixelsReachTheClipboard) {

@@ -8,6 +8,7 @@
 
 #include "pixet/pixet.h"
 #include "pixet/refhost.h"
+#include "support/counted_pixet.h"
 #include "support/engine_counter.h"
 #include "support/engine_tap.h"
 #include "support/test_support.h"
@@ -26,16 +27,13 @@ void SetField(Pixet& p, const std::string& text) {
   std::memcpy(p.RESOURCESDLLNAME, text.data(), text.size());
 }
 
-class SaveResourceToFile : public ::testing::Test {
+class SaveResourceToFile : public CountedPixetTest {
  protected:
-  void SetUp() override { ClearMessages(); }
   void TearDown() override {
-    PIXET_EXPECT_BALANCED(counter_);
+    CountedPixetTest::TearDown();
     EXPECT_EQ(pixet_->USERESOURCE, 0);
     EXPECT_EQ(Field(*pixet_), kBlankField);
   }
-  std::unique_ptr<Pixet> pixet_ = Pixet::Create();
-  EngineCounter counter_;
 };
 
 TEST_F(SaveResourceToFile, ReencodesByTheTargetExtension) {
