@@ -2,6 +2,8 @@
 // Exit codes: 0 done, 1 the library reported failure, 2 wrong arguments.
 #include <windows.h>
 
+#include <io.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -53,10 +55,60 @@ int Report(const char* method, std::int32_t result, const std::string& target) {
   return result != 0 && size >= 0 ? kDone : kFailed;
 }
 
-int RunConvert(Context& c, const Args& a) { return Report("ConvertImage", c.pixet.ConvertImage(a[0].c_str(), a[1].c_str()), a[1]); }
+using FileMethod = std::int32_t (Pixet::*)(const char* source, const char* target);
+
+constexpr char kConvertUsage[] = "convert SOURCE TARGET | convert SOURCE... --to DIR [--ext EXT]";
+constexpr char kGrayUsage[] = "gray SOURCE TARGET | gray SOURCE... --to DIR [--ext EXT]";
+
+int UsageError(const char* usage, const char* why) {
+  std::fprintf(stderr, "pixet-cli: %s\nusage: pixet-cli %s\n", why, usage);
+  return kUsage;
+}
+
+// The target for `source` in `folder`: its file name with the extension replaced.
+std::string BatchTarget(const std::string& source, const std::string& folder, const std::string& extension) {
+  std::string name = source.substr(source.find_last_of("\\/:") + 1);
+  const std::size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.resize(dot);
+  return folder + "\\" + name + "." + extension;
+}
+
+// SOURCE TARGET, or several sources written into one folder with one extension.
+// Progress goes to stderr when it is a terminal.
+int RunFiles(Context& c, const Args& a, const char* name, FileMethod method, const char* usage) {
+  Args sources;
+  std::string folder;
+  std::string extension = "png";
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i] == "--to" || a[i] == "--ext") {
+      if (i + 1 >= a.size()) return UsageError(usage, (a[i] + " needs a value").c_str());
+      (a[i] == "--to" ? folder : extension) = a[i + 1];
+      ++i;
+    } else {
+      sources.push_back(a[i]);
+    }
+  }
+  if (folder.empty()) {
+    if (sources.size() != 2) return UsageError(usage, "give SOURCE and TARGET, or sources with --to DIR");
+    return Report(name, (c.pixet.*method)(sources[0].c_str(), sources[1].c_str()), sources[1]);
+  }
+  if (sources.empty()) return UsageError(usage, "no sources");
+  if (extension.rfind('.', 0) == 0) extension.erase(0, 1);
+  ::CreateDirectoryA(folder.c_str(), nullptr);
+  const bool progress = _isatty(_fileno(stderr)) != 0;
+  int code = kDone;
+  for (std::size_t i = 0; i < sources.size(); ++i) {
+    if (progress) std::fprintf(stderr, "[%zu/%zu] %s\n", i + 1, sources.size(), sources[i].c_str());
+    const std::string target = BatchTarget(sources[i], folder, extension);
+    if (Report(name, (c.pixet.*method)(sources[i].c_str(), target.c_str()), target) != kDone) code = kFailed;
+  }
+  return code;
+}
+
+int RunConvert(Context& c, const Args& a) { return RunFiles(c, a, "ConvertImage", &Pixet::ConvertImage, kConvertUsage); }
 
 int RunGray(Context& c, const Args& a) {
-  return Report("ConvertToGrayscaleImage", c.pixet.ConvertToGrayscaleImage(a[0].c_str(), a[1].c_str()), a[1]);
+  return RunFiles(c, a, "ConvertToGrayscaleImage", &Pixet::ConvertToGrayscaleImage, kGrayUsage);
 }
 
 // A host window with image control 1, where loads and pastes show their picture.
@@ -280,9 +332,11 @@ int RunCapture(Context& c, const Args& a) {
 }
 
 const Command kCommands[] = {
-    {"convert", "convert SOURCE TARGET", "writes SOURCE in the format of TARGET's extension (bmp jpg jpeg png tif tiff gif)",
-     2, 2, RunConvert},
-    {"gray", "gray SOURCE TARGET", "writes a grayscale copy of SOURCE in the format of TARGET's extension", 2, 2, RunGray},
+    {"convert", kConvertUsage,
+     "writes SOURCE in the format of TARGET's extension (bmp jpg jpeg png tif tiff gif); with --to, each source into DIR",
+     2, 64, RunConvert},
+    {"gray", kGrayUsage, "writes a grayscale copy of SOURCE in the format of TARGET's extension; with --to, into DIR", 2,
+     64, RunGray},
     {"load", "load SOURCE", "shows SOURCE (a file or an http:// address) in an image control", 1, 1, RunLoad},
     {"copy", "copy FILE", "puts the image FILE on the clipboard as a bitmap", 1, 1, RunCopy},
     {"paste", "paste TARGET.bmp", "pastes the clipboard's bitmap into an image control and writes it", 1, 1, RunPaste},

@@ -1,34 +1,75 @@
 #!/usr/bin/env bash
-# demo.sh: builds Pixet and converts a generated sample image into all five formats
-# through pixet.dll, printing what each conversion wrote. Outputs go to out/demo.
+# demo.sh: builds Pixet, then runs its features through pixet-cli on a generated sample
+# image: the five formats, grayscale, display as a window background, a load from a
+# file and from an http address (a local server on 127.0.0.1), the clipboard both ways,
+# a resource from a resource library, and captures. Every picture is also written as
+# PNG, and out/demo/contact-sheet.png shows them all; out/demo/summary.txt lists what
+# each step returned.
 # PIXET_DEMO_TARGET=i686 runs the 32-bit build (emulated, slower).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 target=${PIXET_DEMO_TARGET:-x86_64}
 PIXET_TARGETS=$target "$here/scripts/setup.sh"
-"$here/scripts/build.sh" "$target"
+"$here/scripts/build.sh" "$target" >/dev/null
 
 out=$here/out/demo
 rm -rf "$out"
-mkdir -p "$out"
+mkdir -p "$out/png"
 # A photo-like sample, and a palette one: the engine writes GIF only from indexed images.
-convert -size 320x240 gradient:'#e04020'-'#2040e0' -attenuate 0.3 +noise Gaussian -depth 8 PNG24:"$out/source.png"
+convert -size 320x240 gradient:'#e04020'-'#2040e0' -attenuate 0.3 +noise Gaussian -depth 8 \
+  -fill white -draw 'circle 160,120 160,60' PNG24:"$out/source.png"
 convert "$out/source.png" -colors 64 PNG8:"$out/source-palette.png"
+cp "$out/source.png" "$out/photo.png"   # what the local server hands out for *.png
+cp "$out/source.png" "$out/photo.jpg"
 
-cli=$here/build/$target/bin/pixet-cli.exe
+bin=$here/build/$target/bin
 if [ "$target" = i686 ]; then wine=wine; else wine=/usr/lib/wine/wine64; fi
+python3 "$here/tests/scripts/http_server.py" start "$out" "$out/server.txt"
+trap 'python3 "$here/tests/scripts/http_server.py" stop "$out/server.txt" >/dev/null 2>&1 || true' EXIT
+port=$(cut -d' ' -f1 "$out/server.txt")
 
 cat > "$out/run.sh" <<RUN
 set -u
 cd "$out"
-rc=0
-for t in sample.bmp sample.jpg sample.png sample.tif; do
-  "$wine" "$cli" convert source.png "\$t" || rc=1
-done
-"$wine" "$cli" convert source-palette.png sample.gif || rc=1
-exit \$rc
+step() {  # step NAME ARGS... : runs pixet-cli, prints its output, records its exit code
+  local name=\$1; shift
+  echo "== \$name: pixet-cli \$*"
+  "$wine" "$bin/pixet-cli.exe" "\$@" > "\$name.log" 2>&1
+  local rc=\$?
+  cat "\$name.log"
+  printf '%-14s exit %d  %s\n' "\$name" "\$rc" "\$(tr '\r\n' '  ' < "\$name.log" | cut -c1-150)" >> summary.txt
+}
+: > summary.txt
+for t in bmp jpg png tif; do step "to-\$t" convert source.png "sample.\$t"; done
+step to-gif convert source-palette.png sample.gif
+step grayscale gray source.png gray.png
+step background show source.png --capture shown.bmp
+step load-file load sample.jpg
+step load-http load "http://127.0.0.1:$port/photo.png"
+step copy copy sample.jpg
+step paste paste pasted.bmp
+step resource save-resource SNAP resource.png "$bin/pixet_test_resources.dll"
+step capture-client capture client source.png client.bmp
+step capture-desktop capture desktop desktop.bmp
 RUN
 "$here/scripts/with-display.sh" "$here/build/wineprefix-$target" bash "$out/run.sh"
+
+cd "$out"
+n=0
+for f in sample.bmp sample.jpg sample.png sample.tif sample.gif gray.png shown.bmp pasted.bmp resource.png client.bmp desktop.bmp; do
+  n=$((n + 1))
+  [ -f "$f" ] && convert "$f" -resize '320x240>' "png/$(printf %02d $n)-${f//./-}.png"
+done
+montage -font DejaVu-Sans -pointsize 14 -label '%t' png/*.png -tile 4x -geometry '320x240+8+8' \
+  -background '#f0f0f0' contact-sheet.png 2>/dev/null ||
+  montage png/*.png -tile 4x -geometry '320x240+8+8' contact-sheet.png
 echo
 echo "What ImageMagick reads back:"
-(cd "$out" && identify sample.bmp sample.jpg sample.png sample.tif sample.gif)
+identify sample.bmp sample.jpg sample.png sample.tif sample.gif gray.png shown.bmp pasted.bmp resource.png client.bmp desktop.bmp 2>&1 |
+  cut -d' ' -f1-3
+echo
+echo "Summary (out/demo/summary.txt):"
+cat summary.txt
+echo
+echo "Contact sheet: $out/contact-sheet.png"
+! grep -q ' exit [^0]' summary.txt
