@@ -111,6 +111,5 @@ class PIXET_API Pixet {
 
 #pragma pop_macro("LoadImage")
 
-// Creates and destroys a bound base-class object, for hosts that cannot use Create.
-extern "C" PIXET_API Pixet* PixetNew();
-extern "C" PIXET_API void PixetDelete(Pixet* object);
+// The flat C interface (PixetNew, PixetDelete, ...), usable from C++ as well.
+#include "pixet/pixet_c.h"

@@ -119,6 +119,3 @@ std::int32_t Pixet::GetFunctionPointers() {
 #undef PIXET_ENGINE_FILL
   return 1;
 }
-
-extern "C" PIXET_API Pixet* PixetNew() { return Pixet::Create().release(); }
-extern "C" PIXET_API void PixetDelete(Pixet* object) { delete object; }

@@ -1,0 +1,143 @@
+// The reference desktop host behind a flat C interface (pixet_c_refhost.dll).
+#include "pixet/pixet_c_refhost.h"
+
+#include <cstddef>
+
+#include "pixet/pixet.h"
+#include "pixet/refhost.h"
+
+namespace {
+
+using pixet::refhost::DesktopHost;
+
+// Made by PixetRegisterDesktopHost, destroyed only by PixetReleaseDesktopHost: at
+// process exit the system takes the windows, and destroying them from the library's
+// exit code would run on whichever thread ends the process.
+DesktopHost* g_host = nullptr;
+
+// Runs `action` on the host; without a host, or if anything is thrown, gives `failed`.
+template <class Result, class Action>
+Result WithHost(Result failed, Action&& action) noexcept {
+  if (g_host == nullptr) return failed;
+  try {
+    return action(*g_host);
+  } catch (...) {
+    return failed;
+  }
+}
+
+template <class Action>
+void WithHost(Action&& action) noexcept {
+  WithHost(0, [&](DesktopHost& host) {
+    action(host);
+    return 0;
+  });
+}
+
+pixet::refhost::ControlKind KindOf(int image) {
+  return image != 0 ? pixet::refhost::ControlKind::Image : pixet::refhost::ControlKind::Plain;
+}
+
+}  // namespace
+
+extern "C" {
+
+int PIXET_C_CALL PixetRegisterDesktopHost(int messageMode) {
+  if (messageMode < PIXET_MESSAGES_RECORD || messageMode > PIXET_MESSAGES_INTERACTIVE) return 0;
+  const auto mode = static_cast<pixet::refhost::MessageMode>(messageMode);
+  try {
+    if (g_host == nullptr) g_host = new DesktopHost(mode);
+    g_host->SetMessageMode(mode);
+  } catch (...) {
+    return 0;
+  }
+  PixetRegisterHost(g_host);
+  return 1;
+}
+
+void PIXET_C_CALL PixetReleaseDesktopHost(void) {
+  if (g_host == nullptr) return;
+  if (PixetRegisteredHost() == g_host) PixetRegisterHost(nullptr);
+  delete g_host;
+  g_host = nullptr;
+}
+
+PixetHostWindow* PIXET_C_CALL PixetDesktopOpenWindow(const char* title, int clientWidth, int clientHeight) {
+  return WithHost(static_cast<PixetHostWindow*>(nullptr), [&](DesktopHost& host) {
+    return host.OpenWindow(title != nullptr ? title : "", clientWidth, clientHeight);
+  });
+}
+
+void PIXET_C_CALL PixetDesktopCloseWindow(PixetHostWindow* window) {
+  WithHost([&](DesktopHost& host) { host.CloseWindow(window); });
+}
+
+PixetHostReport* PIXET_C_CALL PixetDesktopOpenReport(int width, int height) {
+  return WithHost(static_cast<PixetHostReport*>(nullptr),
+                  [&](DesktopHost& host) { return host.OpenReport(width, height); });
+}
+
+void PIXET_C_CALL PixetDesktopCloseReport(PixetHostReport* report) {
+  WithHost([&](DesktopHost& host) { host.CloseReport(report); });
+}
+
+int PIXET_C_CALL PixetDesktopAddControl(PixetHostWindow* window, short field, int x, int y, int width, int height,
+                                        int image) {
+  return WithHost(0, [&](DesktopHost& host) {
+    return host.AddControl(window, field, x, y, width, height, KindOf(image)) ? 1 : 0;
+  });
+}
+
+int PIXET_C_CALL PixetDesktopAddReportControl(PixetHostReport* report, short field, int x, int y, int width,
+                                              int height, int image) {
+  return WithHost(0, [&](DesktopHost& host) {
+    return host.AddControl(report, field, x, y, width, height, KindOf(image)) ? 1 : 0;
+  });
+}
+
+void PIXET_C_CALL PixetDesktopShowFile(PixetHostWindow* window, short field, const char* file) {
+  WithHost([&](DesktopHost& host) {
+    host.WritePropertyText(pixet::HostTarget::Of(window, field), pixet::HostProperty::ControlText,
+                           file != nullptr ? file : "");
+  });
+}
+
+int PIXET_C_CALL PixetDesktopShownImageSize(PixetHostWindow* window, short field, int* width, int* height) {
+  return WithHost(0, [&](DesktopHost& host) {
+    if (host.ControlHwnd(window, field) == nullptr) return 0;
+    const pixet::refhost::PixelSize size = host.ShownImageSize(window, field);
+    if (width != nullptr) *width = size.width;
+    if (height != nullptr) *height = size.height;
+    return 1;
+  });
+}
+
+void* PIXET_C_CALL PixetDesktopWindowHandle(PixetHostWindow* window, short field) {
+  return WithHost(static_cast<void*>(nullptr), [&](DesktopHost& host) -> void* {
+    return field == 0 ? host.WindowHwnd(window) : host.ControlHwnd(window, field);
+  });
+}
+
+void PIXET_C_CALL PixetDesktopSetCurrentWindow(PixetHostWindow* window) { DesktopHost::SetCurrentWindow(window); }
+
+void PIXET_C_CALL PixetDesktopPumpMessages(void) {
+  WithHost([](DesktopHost& host) { host.PumpMessages(); });
+}
+
+int PIXET_C_CALL PixetDesktopMessageCount(void) {
+  return WithHost(0, [](DesktopHost& host) { return static_cast<int>(host.Messages().size()); });
+}
+
+const char* PIXET_C_CALL PixetDesktopMessageText(int index) {
+  return WithHost(static_cast<const char*>(nullptr), [&](DesktopHost& host) -> const char* {
+    const auto& messages = host.Messages();
+    if (index < 0 || static_cast<std::size_t>(index) >= messages.size()) return nullptr;
+    return messages[static_cast<std::size_t>(index)].text.c_str();
+  });
+}
+
+void PIXET_C_CALL PixetDesktopClearMessages(void) {
+  WithHost([](DesktopHost& host) { host.ClearMessages(); });
+}
+
+}  // extern "C"
