@@ -1,4 +1,4 @@
-# What each Pixet DLL gets: flat C exports with import libraries.
+# What each Pixet DLL gets: flat C exports with import libraries, and version information.
 include(GNUInstallDirs)
 
 # pixet_c_exports(TARGET DEF)
@@ -31,4 +31,14 @@ function(pixet_c_exports target def)
                      BYPRODUCTS ${CMAKE_CURRENT_BINARY_DIR}/${lib}
                      WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} VERBATIM)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${lib} DESTINATION ${CMAKE_INSTALL_LIBDIR})
+endfunction()
+
+# pixet_version_resource(TARGET DESCRIPTION)
+# A VERSIONINFO resource with the project version, built into the DLL TARGET.
+function(pixet_version_resource target description)
+  set(PIXET_RC_NAME ${target})
+  set(PIXET_RC_FILE ${target}.dll)
+  set(PIXET_RC_DESCRIPTION ${description})
+  configure_file(${PROJECT_SOURCE_DIR}/src/core/version.rc.in ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc @ONLY)
+  target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
 endfunction()
