@@ -7,8 +7,9 @@ set -euo pipefail
 prefix=$(realpath -m "$1"); shift
 export WINEPREFIX=$prefix
 export WINEDEBUG=${WINEDEBUG:--all}
-# No desktop menus, no Mono or Gecko installers: none of them serve the library.
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winemenubuilder.exe=d;mscoree=;mshtml=}
+# No desktop menus, no debugger on a crash (a test run reports it), no Mono or Gecko
+# installers: none of them serve the library.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winemenubuilder.exe=d;winedbg.exe=d;mscoree=;mshtml=}
 screen=${PIXET_SCREEN:-1280x1024x24}
 
 # A free display number: no lock file, no socket.
