@@ -306,7 +306,8 @@ int RunResources(Context&, const Args& a) {
 
 int RunSaveResource(Context& c, const Args& a) {
   const char* module = a.size() > 2 ? a[2].c_str() : nullptr;  // omitted: this program's own
-  return ReportWrite("SaveResourceToFile", a[1], [&] { return c.pixet.SaveResourceToFile(a[0].c_str(), a[1].c_str(), module); });
+  return ReportWrite("SaveResourceToFile", a[1],
+                     [&] { return c.pixet.SaveResourceToFile(a[0].c_str(), a[1].c_str(), module); });
 }
 
 bool ParseInt(const std::string& text, std::int32_t* value) {
@@ -319,7 +320,8 @@ bool ParseInt(const std::string& text, std::int32_t* value) {
 
 // A host window whose client area is IMAGE's size, shown by an image control; it becomes
 // the current window. A captioned window has a minimum width (about 110 pixels under
-// Wine), so the client area of a narrower image is wider than the image. Null when the host cannot show the image.
+// Wine), so the client area of a narrower image is wider than the image. Null when the
+// host cannot show the image.
 PixetHostWindow* OpenWindowShowing(pixet::refhost::DesktopHost& host, const std::string& image) {
   using pixet::HostProperty;
   using pixet::HostTarget;
@@ -365,7 +367,7 @@ int RunCapture(Context& c, const Args& a) {
   if (what == "client")
     return ReportWrite("CaptureClientToBmp", target, [&] { c.pixet.CaptureClientToBmp(target.c_str()); });
   return ReportWrite("CaptureClientRectToBmp", target,
-                       [&] { c.pixet.CaptureClientRectToBmp(target.c_str(), x, y, w, h); });
+                     [&] { c.pixet.CaptureClientRectToBmp(target.c_str(), x, y, w, h); });
 }
 
 constexpr std::size_t kAny = std::numeric_limits<std::size_t>::max();
