@@ -3,6 +3,7 @@
 # Sample images for the tests, made by ImageMagick.
 set -euo pipefail
 dir=$1
+scripts=$(cd "$(dirname "$0")" && pwd)
 # Made again whenever this script changes.
 stamp=".complete-$(md5sum < "$0" | cut -c1-12)"
 mkdir -p "$dir"
@@ -28,4 +29,6 @@ convert -size 40x30 xc:'#ff0000' -fill '#0000ff' -draw 'rectangle 20,0 39,29' -u
 # Not images.
 printf 'this is not an image' > not-image.png
 : > empty.png
+# Hostile inputs: broken, truncated, lying and misnamed images.
+python3 "$scripts/../tests/scripts/make_hostile_inputs.py" .
 touch "$stamp"

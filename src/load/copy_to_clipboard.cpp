@@ -56,7 +56,9 @@ std::int32_t Pixet::CopyToClipboard(const char* file) {
   unique_clipboard clipboard(::OpenClipboard(owner) != FALSE);
   ::EmptyClipboard();
   // Once placed, the bitmap is the clipboard's; a refused one stays ours and is deleted.
-  const bool placed = ::SetClipboardData(CF_BITMAP, bitmap.get()) != nullptr;
+  // Nothing reaches a clipboard this call could not open, whatever SetClipboardData says
+  // (some systems return the handle all the same).
+  const bool placed = clipboard && ::SetClipboardData(CF_BITMAP, bitmap.get()) != nullptr;
   if (placed) bitmap.release();
   // A bitmap seen on a clipboard this call could not open or fill is someone else's.
   if (!placed || !::IsClipboardFormatAvailable(CF_BITMAP)) {

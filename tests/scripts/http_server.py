@@ -7,7 +7,6 @@
 
 Answers by what follows the last "/" or "\" of the request target, up to a "?":
   *.png / *.jpg / *.jpeg   photo.png / photo.jpg from DATA_DIR
-  missing*                 404 with the body "no such image"
   error*                   500 with an empty body
   cut*                     200 announcing all of photo.png but sending its first 30 bytes
   anything else            404 with the body "no such image"

@@ -23,7 +23,9 @@ std::uint32_t DecodedImage::Pixel(unsigned x, unsigned y) const { return argb.at
 DecodedImage Decode(const std::string& path) {
   EngineStarted started;
   DecodedImage result;
-  std::wstring wide(path.begin(), path.end());
+  std::wstring wide(path.size() + 1, L'\0');
+  wide.resize(::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], static_cast<int>(wide.size())));
+  if (!wide.empty()) wide.pop_back();  // the terminator
   Gdiplus::GpBitmap* bitmap = nullptr;
   if (Gdiplus::DllExports::GdipCreateBitmapFromFile(wide.c_str(), &bitmap) != Gdiplus::Ok || bitmap == nullptr)
     return result;
