@@ -4,11 +4,14 @@
 
 #include <io.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "pixet/pixet.h"
@@ -38,21 +41,48 @@ struct Command {
   int (*run)(Context&, const Args&);
 };
 
-long FileSize(const std::string& path) {
+// What a path holds: whether a file is there, its size and when it was last written.
+struct FileState {
+  bool exists = false;
+  long size = -1;
+  FILETIME written{};
+};
+
+FileState StateOf(const std::string& path) {
+  FileState state;
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
-  return static_cast<long>(data.nFileSizeLow);
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return state;
+  state.exists = true;
+  state.size = static_cast<long>(data.nFileSizeLow);
+  state.written = data.ftLastWriteTime;
+  return state;
 }
 
-// Prints a method's result and what it left at `target`.
-int Report(const char* method, std::int32_t result, const std::string& target) {
-  std::printf("%s -> %d\n", method, static_cast<int>(result));
-  const long size = FileSize(target);
-  if (size >= 0)
-    std::printf("wrote %s (%ld bytes)\n", target.c_str(), size);
+// Runs `call`, a method meant to write `target`, prints its result and what it left at
+// `target`. Success needs a file made or rewritten by the call: some methods return 1
+// without writing, and a file left from an earlier run must not pass for their output.
+// Methods without a result (the captures) are judged by the file alone.
+template <class Call>
+int ReportWrite(const char* method, const std::string& target, Call call) {
+  const FileState before = StateOf(target);
+  bool succeeded = true;
+  if constexpr (std::is_void_v<decltype(call())>) {
+    call();
+    std::printf("%s\n", method);
+  } else {
+    const std::int32_t result = call();
+    std::printf("%s -> %d\n", method, static_cast<int>(result));
+    succeeded = result != 0;
+  }
+  const FileState after = StateOf(target);
+  const bool written = after.exists && (!before.exists || ::CompareFileTime(&before.written, &after.written) != 0);
+  if (written)
+    std::printf("wrote %s (%ld bytes)\n", target.c_str(), after.size);
+  else if (after.exists)
+    std::printf("left %s as it was\n", target.c_str());
   else
     std::printf("no file at %s\n", target.c_str());
-  return result != 0 && size >= 0 ? kDone : kFailed;
+  return succeeded && written ? kDone : kFailed;
 }
 
 using FileMethod = std::int32_t (Pixet::*)(const char* source, const char* target);
@@ -78,29 +108,44 @@ std::string BatchTarget(const std::string& source, const std::string& folder, co
 int RunFiles(Context& c, const Args& a, const char* name, FileMethod method, const char* usage) {
   Args sources;
   std::string folder;
-  std::string extension = "png";
+  std::string extension;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (a[i] == "--to" || a[i] == "--ext") {
       if (i + 1 >= a.size()) return UsageError(usage, (a[i] + " needs a value").c_str());
       (a[i] == "--to" ? folder : extension) = a[i + 1];
       ++i;
+    } else if (a[i].compare(0, 2, "--") == 0) {
+      return UsageError(usage, ("unknown option " + a[i]).c_str());
     } else {
       sources.push_back(a[i]);
     }
   }
+  const auto run = [&](const std::string& source, const std::string& target) {
+    return ReportWrite(name, target, [&] { return (c.pixet.*method)(source.c_str(), target.c_str()); });
+  };
   if (folder.empty()) {
+    if (!extension.empty()) return UsageError(usage, "--ext goes with --to");
     if (sources.size() != 2) return UsageError(usage, "give SOURCE and TARGET, or sources with --to DIR");
-    return Report(name, (c.pixet.*method)(sources[0].c_str(), sources[1].c_str()), sources[1]);
+    return run(sources[0], sources[1]);
   }
   if (sources.empty()) return UsageError(usage, "no sources");
+  if (extension.empty()) extension = "png";
   if (extension.rfind('.', 0) == 0) extension.erase(0, 1);
+  // Two sources with one base name (a.png, a.jpg) would overwrite each other's target.
+  Args targets;
+  for (const std::string& source : sources) {
+    const std::string target = BatchTarget(source, folder, extension);
+    for (std::size_t j = 0; j < targets.size(); ++j)
+      if (::lstrcmpiA(targets[j].c_str(), target.c_str()) == 0)
+        return UsageError(usage, (sources[j] + " and " + source + " would both be written to " + target).c_str());
+    targets.push_back(target);
+  }
   ::CreateDirectoryA(folder.c_str(), nullptr);
   const bool progress = _isatty(_fileno(stderr)) != 0;
   int code = kDone;
   for (std::size_t i = 0; i < sources.size(); ++i) {
     if (progress) std::fprintf(stderr, "[%zu/%zu] %s\n", i + 1, sources.size(), sources[i].c_str());
-    const std::string target = BatchTarget(sources[i], folder, extension);
-    if (Report(name, (c.pixet.*method)(sources[i].c_str(), target.c_str()), target) != kDone) code = kFailed;
+    if (run(sources[i], targets[i]) != kDone) code = kFailed;
   }
   return code;
 }
@@ -155,37 +200,25 @@ int RunCopy(Context& c, const Args& a) {
 int RunPaste(Context& c, const Args& a) {
   PixetHostWindow* window = ImageWindow(c, "pixet-cli paste");
   if (window == nullptr) return kFailed;
-  const std::int32_t result = c.pixet.LoadImageFromClipboard(window, 1);
-  DescribeControl(c, window);
-  const auto& bytes = c.host.ImageBytes(window, 1);
-  if (result == 1 && !bytes.empty()) {
-    std::ofstream out(a[0], std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  }
-  return Report("LoadImageFromClipboard", result, a[0]);
+  return ReportWrite("LoadImageFromClipboard", a[0], [&] {
+    const std::int32_t result = c.pixet.LoadImageFromClipboard(window, 1);
+    DescribeControl(c, window);
+    const auto& bytes = c.host.ImageBytes(window, 1);
+    if (result == 1 && !bytes.empty()) {
+      std::ofstream out(a[0], std::ios::binary | std::ios::trunc);
+      out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    return result;
+  });
 }
 
-bool LastWrite(const std::string& path, FILETIME* time) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
-  *time = data.ftLastWriteTime;
+// A plain decimal number of seconds, up to a day.
+bool ParseSeconds(const std::string& text, double* seconds) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || !(value >= 0 && value <= 86400)) return false;
+  *seconds = value;
   return true;
-}
-
-// Runs a capture method (they return nothing) and says whether it wrote `target`.
-template <class Capture>
-int ReportCapture(const char* method, const std::string& target, Capture capture) {
-  FILETIME before{}, after{};
-  const bool existed = LastWrite(target, &before);
-  capture();
-  std::printf("%s\n", method);
-  const bool written = LastWrite(target, &after) && (!existed || ::CompareFileTime(&before, &after) != 0);
-  if (!written) {
-    std::printf("no file written at %s\n", target.c_str());
-    return kFailed;
-  }
-  std::printf("wrote %s (%ld bytes)\n", target.c_str(), FileSize(target));
-  return kDone;
 }
 
 // show IMAGE [--seconds N] [--capture OUT.bmp]
@@ -195,7 +228,10 @@ int RunShow(Context& c, const Args& a) {
   double seconds = 0;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (a[i] == "--seconds" && i + 1 < a.size()) {
-      seconds = std::atof(a[++i].c_str());
+      if (!ParseSeconds(a[++i], &seconds)) {
+        std::fprintf(stderr, "pixet-cli: --seconds takes a number from 0 to 86400, not '%s'\n", a[i].c_str());
+        return kUsage;
+      }
     } else if (a[i] == "--capture" && i + 1 < a.size()) {
       capture = a[++i];
     } else if (image.empty() && a[i].compare(0, 2, "--") != 0) {
@@ -238,7 +274,7 @@ int RunShow(Context& c, const Args& a) {
   }
   if (!capture.empty()) {
     c.host.PumpMessages();
-    if (ReportCapture("CaptureClientToBmp", capture, [&] { c.pixet.CaptureClientToBmp(capture.c_str()); }) != kDone)
+    if (ReportWrite("CaptureClientToBmp", capture, [&] { c.pixet.CaptureClientToBmp(capture.c_str()); }) != kDone)
       return kFailed;
   }
   return has_image ? kDone : kFailed;
@@ -270,7 +306,8 @@ int RunResources(Context&, const Args& a) {
 
 int RunSaveResource(Context& c, const Args& a) {
   const char* module = a.size() > 2 ? a[2].c_str() : nullptr;  // omitted: this program's own
-  return Report("SaveResourceToFile", c.pixet.SaveResourceToFile(a[0].c_str(), a[1].c_str(), module), a[1]);
+  return ReportWrite("SaveResourceToFile", a[1],
+                     [&] { return c.pixet.SaveResourceToFile(a[0].c_str(), a[1].c_str(), module); });
 }
 
 bool ParseInt(const std::string& text, std::int32_t* value) {
@@ -281,8 +318,10 @@ bool ParseInt(const std::string& text, std::int32_t* value) {
   return true;
 }
 
-// A host window whose client area is exactly IMAGE, shown by an image control; it becomes
-// the current window. Null when the host cannot show the image.
+// A host window whose client area is IMAGE's size, shown by an image control; it becomes
+// the current window. A captioned window has a minimum width (about 110 pixels under
+// Wine), so the client area of a narrower image is wider than the image. Null when the
+// host cannot show the image.
 PixetHostWindow* OpenWindowShowing(pixet::refhost::DesktopHost& host, const std::string& image) {
   using pixet::HostProperty;
   using pixet::HostTarget;
@@ -306,7 +345,7 @@ constexpr const char* kCaptureUsage = "capture desktop OUT.bmp | capture window|
 int RunCapture(Context& c, const Args& a) {
   const std::string& what = a[0];
   if (what == "desktop" && a.size() == 2)
-    return ReportCapture("CaptureDesktopToBmp", a[1], [&] { c.pixet.CaptureDesktopToBmp(a[1].c_str()); });
+    return ReportWrite("CaptureDesktopToBmp", a[1], [&] { c.pixet.CaptureDesktopToBmp(a[1].c_str()); });
   const bool rect = what == "rect";
   std::int32_t x = 0, y = 0, w = 0, h = 0;
   const bool known = what == "window" || what == "client" || rect;
@@ -324,19 +363,21 @@ int RunCapture(Context& c, const Args& a) {
     return kFailed;
   }
   if (what == "window")
-    return ReportCapture("CaptureWindowToBmp", target, [&] { c.pixet.CaptureWindowToBmp(target.c_str()); });
+    return ReportWrite("CaptureWindowToBmp", target, [&] { c.pixet.CaptureWindowToBmp(target.c_str()); });
   if (what == "client")
-    return ReportCapture("CaptureClientToBmp", target, [&] { c.pixet.CaptureClientToBmp(target.c_str()); });
-  return ReportCapture("CaptureClientRectToBmp", target,
-                       [&] { c.pixet.CaptureClientRectToBmp(target.c_str(), x, y, w, h); });
+    return ReportWrite("CaptureClientToBmp", target, [&] { c.pixet.CaptureClientToBmp(target.c_str()); });
+  return ReportWrite("CaptureClientRectToBmp", target,
+                     [&] { c.pixet.CaptureClientRectToBmp(target.c_str(), x, y, w, h); });
 }
+
+constexpr std::size_t kAny = std::numeric_limits<std::size_t>::max();
 
 const Command kCommands[] = {
     {"convert", kConvertUsage,
      "writes SOURCE in the format of TARGET's extension (bmp jpg jpeg png tif tiff gif); with --to, each source into DIR",
-     2, 64, RunConvert},
+     2, kAny, RunConvert},
     {"gray", kGrayUsage, "writes a grayscale copy of SOURCE in the format of TARGET's extension; with --to, into DIR", 2,
-     64, RunGray},
+     kAny, RunGray},
     {"load", "load SOURCE", "shows SOURCE (a file or an http:// address) in an image control", 1, 1, RunLoad},
     {"copy", "copy FILE", "puts the image FILE on the clipboard as a bitmap", 1, 1, RunCopy},
     {"paste", "paste TARGET.bmp", "pastes the clipboard's bitmap into an image control and writes it", 1, 1, RunPaste},
@@ -351,25 +392,30 @@ const Command kCommands[] = {
      7, RunCapture},
 };
 
-void PrintHelp(const Command* only) {
+void PrintHelp(std::FILE* to, const Command* only) {
   if (only != nullptr) {
-    std::printf("usage: pixet-cli %s\n  %s\n", only->usage, only->summary);
+    std::fprintf(to, "usage: pixet-cli %s\n  %s\n", only->usage, only->summary);
     return;
   }
-  std::printf("usage: pixet-cli COMMAND [ARGS...]\n\ncommands:\n");
-  for (const Command& c : kCommands) std::printf("  %s\n      %s\n", c.usage, c.summary);
-  std::printf("\nexit codes: 0 done, 1 the library reported failure, 2 wrong arguments\n");
+  std::fprintf(to, "usage: pixet-cli COMMAND [ARGS...]\n\ncommands:\n");
+  for (const Command& c : kCommands) std::fprintf(to, "  %s\n      %s\n", c.usage, c.summary);
+  std::fprintf(to, "\nexit codes: 0 done, 1 the library reported failure, 2 wrong arguments\n");
 }
 
-bool IsHelp(const std::string& s) { return s == "--help" || s == "-h" || s == "help"; }
+bool IsHelpOption(const std::string& s) { return s == "--help" || s == "-h"; }
+bool IsHelp(const std::string& s) { return IsHelpOption(s) || s == "help"; }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   Args args(argv + 1, argv + argc);
-  if (args.empty() || IsHelp(args[0])) {
-    PrintHelp(nullptr);
-    return args.empty() ? kUsage : kDone;
+  if (args.empty()) {
+    PrintHelp(stderr, nullptr);
+    return kUsage;
+  }
+  if (IsHelp(args[0])) {
+    PrintHelp(stdout, nullptr);
+    return kDone;
   }
   const Command* command = nullptr;
   for (const Command& c : kCommands)
@@ -379,8 +425,8 @@ int main(int argc, char** argv) {
     return kUsage;
   }
   Args rest(args.begin() + 1, args.end());
-  if (!rest.empty() && IsHelp(rest[0])) {
-    PrintHelp(command);
+  if (!rest.empty() && (IsHelp(rest[0]) || std::any_of(rest.begin(), rest.end(), IsHelpOption))) {
+    PrintHelp(stdout, command);
     return kDone;
   }
   if (rest.size() < command->min_args || rest.size() > command->max_args) {

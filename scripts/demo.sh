@@ -6,15 +6,43 @@
 # PNG, and out/demo/contact-sheet.png shows them all; out/demo/summary.txt lists what
 # each step returned.
 # PIXET_DEMO_TARGET=i686 runs the 32-bit build (emulated, slower).
+#
+#   demo.sh [--built BUILD_DIR] [--prefix WINEPREFIX] [--out DIR]
+#     --built   use the programs already built in BUILD_DIR; no setup, no build
+#     --prefix  the Wine prefix to run in (default: build/wineprefix-TARGET)
+#     --out     where the results go (default: out/demo); emptied first
+# Inside a scripts/with-display.sh session for the same prefix, the steps run in it.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 target=${PIXET_DEMO_TARGET:-x86_64}
-PIXET_TARGETS=$target "$here/scripts/setup.sh"
-"$here/scripts/build.sh" "$target" >/dev/null
-
+build=
+prefix=$here/build/wineprefix-$target
 out=$here/out/demo
+while [ $# -gt 0 ]; do
+  case $1 in
+    --built|--prefix|--out)
+      [ $# -ge 2 ] || { echo "demo.sh: $1 needs a value" >&2; exit 2; }
+      case $1 in --built) build=$2 ;; --prefix) prefix=$2 ;; --out) out=$2 ;; esac
+      shift 2 ;;
+    *) echo "usage: demo.sh [--built BUILD_DIR] [--prefix WINEPREFIX] [--out DIR]" >&2; exit 2 ;;
+  esac
+done
+if [ -z "$build" ]; then
+  build=$here/build/$target
+  PIXET_TARGETS=$target "$here/scripts/setup.sh"
+  "$here/scripts/build.sh" "$target" >/dev/null
+fi
+[ -f "$build/bin/pixet-cli.exe" ] || { echo "demo.sh: no pixet-cli.exe in $build/bin" >&2; exit 1; }
+
+# Only an earlier demo's results (marked by .pixet-demo) are cleared away.
+if [ -d "$out" ] && [ -n "$(ls -A "$out")" ] && [ ! -f "$out/.pixet-demo" ]; then
+  echo "demo.sh: $out holds other files; give an empty or new folder" >&2
+  exit 2
+fi
 rm -rf "$out"
 mkdir -p "$out/png"
+: > "$out/.pixet-demo"
+out=$(cd "$out" && pwd)
 # A photo-like sample, and a palette one: the engine writes GIF only from indexed images.
 convert -size 320x240 gradient:'#e04020'-'#2040e0' -attenuate 0.3 +noise Gaussian -depth 8 \
   -fill white -draw 'circle 160,120 160,60' PNG24:"$out/source.png"
@@ -22,7 +50,7 @@ convert "$out/source.png" -colors 64 PNG8:"$out/source-palette.png"
 cp "$out/source.png" "$out/photo.png"   # what the local server hands out for *.png
 cp "$out/source.png" "$out/photo.jpg"
 
-bin=$here/build/$target/bin
+bin=$(cd "$build/bin" && pwd)
 if [ "$target" = i686 ]; then wine=wine; else wine=/usr/lib/wine/wine64; fi
 python3 "$here/tests/scripts/http_server.py" start "$out" "$out/server.txt"
 trap 'python3 "$here/tests/scripts/http_server.py" stop "$out/server.txt" >/dev/null 2>&1 || true' EXIT
@@ -52,13 +80,16 @@ step resource save-resource SNAP resource.png "$bin/pixet_test_resources.dll"
 step capture-client capture client source.png client.bmp
 step capture-desktop capture desktop desktop.bmp
 RUN
-"$here/scripts/with-display.sh" "$here/build/wineprefix-$target" bash "$out/run.sh"
+"$here/scripts/with-display.sh" "$prefix" bash "$out/run.sh"
 
 cd "$out"
-n=0
+n=0 lost=0
 for f in sample.bmp sample.jpg sample.png sample.tif sample.gif gray.png shown.bmp pasted.bmp resource.png client.bmp desktop.bmp; do
   n=$((n + 1))
-  [ -f "$f" ] && convert "$f" -resize '320x240>' "png/$(printf %02d $n)-${f//./-}.png"
+  if ! convert "$f" -resize '320x240>' "png/$(printf %02d $n)-${f//./-}.png" 2>/dev/null; then
+    echo "demo: $f is missing or unreadable; it is left off the contact sheet" >&2
+    lost=$((lost + 1))
+  fi
 done
 montage -font DejaVu-Sans -pointsize 14 -label '%t' png/*.png -tile 4x -geometry '320x240+8+8' \
   -background '#f0f0f0' contact-sheet.png 2>/dev/null ||
@@ -66,10 +97,10 @@ montage -font DejaVu-Sans -pointsize 14 -label '%t' png/*.png -tile 4x -geometry
 echo
 echo "What ImageMagick reads back:"
 identify sample.bmp sample.jpg sample.png sample.tif sample.gif gray.png shown.bmp pasted.bmp resource.png client.bmp desktop.bmp 2>&1 |
-  cut -d' ' -f1-3
+  cut -d' ' -f1-3 || true
 echo
-echo "Summary (out/demo/summary.txt):"
+echo "Summary ($out/summary.txt):"
 cat summary.txt
 echo
 echo "Contact sheet: $out/contact-sheet.png"
-! grep -q ' exit [^0]' summary.txt
+! grep -q ' exit [^0]' summary.txt && [ "$lost" = 0 ]

@@ -3,8 +3,13 @@
 # Runs COMMAND with one Xvfb display and one persistent wineserver for PREFIX, and stops
 # both afterwards. Everything COMMAND starts under Wine shares that display and server,
 # so each Wine process start stays cheap. Screen size: PIXET_SCREEN (1280x1024x24).
+# Inside a session for the same prefix, COMMAND simply runs in that session: a second
+# wineserver for one prefix is not possible, and stopping it would end the outer session.
 set -euo pipefail
 prefix=$(realpath -m "$1"); shift
+if [ -n "${PIXET_SESSION:-}" ] && [ "$(realpath -m "${WINEPREFIX:-}")" = "$prefix" ]; then
+  exec "$@"
+fi
 export WINEPREFIX=$prefix
 export WINEDEBUG=${WINEDEBUG:--all}
 # No desktop menus, no debugger on a crash (a test run reports it), no Mono or Gecko
