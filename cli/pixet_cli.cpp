@@ -221,11 +221,18 @@ bool ParseSeconds(const std::string& text, double* seconds) {
   return true;
 }
 
-// show IMAGE [--seconds N] [--capture OUT.bmp]
+// How `show` puts the image on the window.
+enum class ShowAs { Background, Control, Draw };
+
+constexpr std::int16_t kShowControl = 1;
+constexpr int kShowControlX = 60, kShowControlY = 45, kShowControlWidth = 360, kShowControlHeight = 270;
+
+// show IMAGE [--as background|control|draw] [--seconds N] [--capture OUT.bmp]
 int RunShow(Context& c, const Args& a) {
   std::string image;
   std::string capture;
   double seconds = 0;
+  ShowAs as = ShowAs::Background;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (a[i] == "--seconds" && i + 1 < a.size()) {
       if (!ParseSeconds(a[++i], &seconds)) {
@@ -234,6 +241,18 @@ int RunShow(Context& c, const Args& a) {
       }
     } else if (a[i] == "--capture" && i + 1 < a.size()) {
       capture = a[++i];
+    } else if (a[i] == "--as" && i + 1 < a.size()) {
+      const std::string mode = a[++i];
+      if (mode == "background") {
+        as = ShowAs::Background;
+      } else if (mode == "control") {
+        as = ShowAs::Control;
+      } else if (mode == "draw") {
+        as = ShowAs::Draw;
+      } else {
+        std::fprintf(stderr, "pixet-cli: --as takes background, control or draw, not '%s'\n", mode.c_str());
+        return kUsage;
+      }
     } else if (image.empty() && a[i].compare(0, 2, "--") != 0) {
       image = a[i];
     } else {
@@ -252,20 +271,46 @@ int RunShow(Context& c, const Args& a) {
   }
   // The current window parents the picture control, and is the one a capture reads.
   pixet::refhost::DesktopHost::SetCurrentWindow(window);
-  std::printf("DisplayImageAsBackground -> %d\n", static_cast<int>(c.pixet.DisplayImageAsBackground(window, image.c_str(), 0)));
-  c.host.PumpMessages();
-
-  HWND picture = c.pixet.HPICTUREBOX;
-  BITMAP shown{};
-  const HGDIOBJ bitmap = picture != nullptr ? reinterpret_cast<HGDIOBJ>(::SendMessageA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0)) : nullptr;
-  const bool has_image = bitmap != nullptr && ::GetObjectA(bitmap, sizeof shown, &shown) != 0;
-  if (picture == nullptr) {
-    std::printf("no picture control\n");
+  bool has_image = false;
+  if (as == ShowAs::Draw) {
+    // Drawing leaves no control behind: what shows is read off the control's pixels.
+    c.host.AddControl(window, kShowControl, kShowControlX, kShowControlY, kShowControlWidth, kShowControlHeight,
+                      pixet::refhost::ControlKind::Plain);
+    c.host.PumpMessages();
+    std::printf("DrawImage -> %d\n", static_cast<int>(c.pixet.DrawImage(window, image.c_str(), kShowControl, 0, 0)));
+    HWND control = c.host.ControlHwnd(window, kShowControl);
+    HDC dc = ::GetDC(control);
+    int changed = 0;
+    for (int y = 0; y < kShowControlHeight; y += 15)
+      for (int x = 0; x < kShowControlWidth; x += 15)
+        if (::GetPixel(dc, x, y) != pixet::refhost::kPlainColour) ++changed;
+    ::ReleaseDC(control, dc);
+    has_image = changed > 0;
+    std::printf("control %d %s\n", kShowControl, has_image ? "shows the drawn image" : "shows nothing drawn");
   } else {
-    RECT r{};
-    ::GetWindowRect(picture, &r);
-    std::printf("picture control %ldx%ld, %s\n", r.right - r.left, r.bottom - r.top,
-                has_image ? "showing the image" : "showing nothing");
+    if (as == ShowAs::Control) {
+      c.host.AddControl(window, kShowControl, kShowControlX, kShowControlY, kShowControlWidth, kShowControlHeight,
+                        pixet::refhost::ControlKind::Plain);
+      std::printf("DisplayImage -> %d\n",
+                  static_cast<int>(c.pixet.DisplayImage(window, image.c_str(), kShowControl, 0, 0)));
+    } else {
+      std::printf("DisplayImageAsBackground -> %d\n",
+                  static_cast<int>(c.pixet.DisplayImageAsBackground(window, image.c_str(), 0)));
+    }
+    c.host.PumpMessages();
+    HWND picture = c.pixet.HPICTUREBOX;
+    BITMAP shown{};
+    const HGDIOBJ bitmap =
+        picture != nullptr ? reinterpret_cast<HGDIOBJ>(::SendMessageA(picture, STM_GETIMAGE, IMAGE_BITMAP, 0)) : nullptr;
+    has_image = bitmap != nullptr && ::GetObjectA(bitmap, sizeof shown, &shown) != 0;
+    if (picture == nullptr) {
+      std::printf("no picture control\n");
+    } else {
+      RECT r{};
+      ::GetWindowRect(picture, &r);
+      std::printf("picture control %ldx%ld, %s\n", r.right - r.left, r.bottom - r.top,
+                  has_image ? "showing the image" : "showing nothing");
+    }
   }
   const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(seconds * 1000);
   while (::GetTickCount64() < deadline && c.host.IsOpen(window)) {
@@ -381,9 +426,10 @@ const Command kCommands[] = {
     {"load", "load SOURCE", "shows SOURCE (a file or an http:// address) in an image control", 1, 1, RunLoad},
     {"copy", "copy FILE", "puts the image FILE on the clipboard as a bitmap", 1, 1, RunCopy},
     {"paste", "paste TARGET.bmp", "pastes the clipboard's bitmap into an image control and writes it", 1, 1, RunPaste},
-    {"show", "show IMAGE [--seconds N] [--capture OUT.bmp]",
-     "shows IMAGE as a window's background for N seconds (default: just render); --capture saves the client area", 1,
-     5, RunShow},
+    {"show", "show IMAGE [--as background|control|draw] [--seconds N] [--capture OUT.bmp]",
+     "shows IMAGE for N seconds (default: just render) as the window's background, in a picture control over a "
+     "control, or drawn into a control; --capture saves the client area",
+     1, 7, RunShow},
     {"resources", "resources MODULE", "lists the image resources (type 0) of a program or library", 1, 1, RunResources},
     {"save-resource", "save-resource NAME FILE [MODULE]",
      "writes image resource NAME of MODULE in the format of FILE's extension", 2, 3, RunSaveResource},

@@ -72,6 +72,8 @@ for t in bmp jpg png tif; do step "to-\$t" convert source.png "sample.\$t"; done
 step to-gif convert source-palette.png sample.gif
 step grayscale gray source.png gray.png
 step background show source.png --capture shown.bmp
+step in-control show source.png --as control --capture in-control.bmp
+step drawn show source.png --as draw --capture drawn.bmp
 step load-file load sample.jpg
 step load-http load "http://127.0.0.1:$port/photo.png"
 step copy copy sample.jpg
@@ -84,7 +86,7 @@ RUN
 
 cd "$out"
 n=0 lost=0
-for f in sample.bmp sample.jpg sample.png sample.tif sample.gif gray.png shown.bmp pasted.bmp resource.png client.bmp desktop.bmp; do
+for f in sample.bmp sample.jpg sample.png sample.tif sample.gif gray.png shown.bmp in-control.bmp drawn.bmp pasted.bmp resource.png client.bmp desktop.bmp; do
   n=$((n + 1))
   if ! convert "$f" -resize '320x240>' "png/$(printf %02d $n)-${f//./-}.png" 2>/dev/null; then
     echo "demo: $f is missing or unreadable; it is left off the contact sheet" >&2
@@ -96,7 +98,7 @@ montage -font DejaVu-Sans -pointsize 14 -label '%t' png/*.png -tile 4x -geometry
   montage png/*.png -tile 4x -geometry '320x240+8+8' contact-sheet.png
 echo
 echo "What ImageMagick reads back:"
-identify sample.bmp sample.jpg sample.png sample.tif sample.gif gray.png shown.bmp pasted.bmp resource.png client.bmp desktop.bmp 2>&1 |
+identify sample.bmp sample.jpg sample.png sample.tif sample.gif gray.png shown.bmp in-control.bmp drawn.bmp pasted.bmp resource.png client.bmp desktop.bmp 2>&1 |
   cut -d' ' -f1-3 || true
 echo
 echo "Summary ($out/summary.txt):"

@@ -201,6 +201,12 @@ expect_exit 1 --out "no file at no-folder/pasted.bmp" -- paste no-folder/pasted.
 expect_exit 0 --out "showing the image" -- show photo.png --seconds 0.2 --capture shown.bmp
 expect_image shown.bmp BMP 480 360
 expect_exit 1 --out "showing nothing" -- show missing.png
+expect_exit 0 --out "DisplayImage -> 1" -- show photo.png --as control --capture in-control.bmp
+expect_image in-control.bmp BMP 480 360
+expect_exit 0 --out "shows the drawn image" -- show photo.png --as draw --capture drawn.bmp
+expect_image drawn.bmp BMP 480 360
+expect_exit 1 --out "shows nothing drawn" -- show missing.png --as draw
+expect_exit 2 --err "--as takes background, control or draw" -- show photo.png --as sideways
 
 # --- resources -----------------------------------------------------------------------
 expect_exit 0 --out "6 image resources (type 0)" -- resources "$resources"

@@ -13,8 +13,8 @@ bash "$source_dir/scripts/demo.sh" --built "$build" --prefix "$prefix" --out "$o
 rc=$?
 [ "$rc" = 0 ] || { cat "$out.log"; fail "demo.sh exit $rc"; }
 
-steps=(to-bmp to-jpg to-png to-tif to-gif grayscale background load-file load-http copy paste resource
-       capture-client capture-desktop)
+steps=(to-bmp to-jpg to-png to-tif to-gif grayscale background in-control drawn load-file load-http copy paste
+       resource capture-client capture-desktop)
 for step in "${steps[@]}"; do
   line=$(grep -E "^$step +exit " "$out/summary.txt" 2>/dev/null)
   case $line in
@@ -26,19 +26,20 @@ done
 listed=$(grep -c ' exit ' "$out/summary.txt" 2>/dev/null)
 [ "${listed:-0}" = "${#steps[@]}" ] || fail "summary.txt lists ${listed:-0} steps, expected ${#steps[@]}"
 
-# One tile per picture: five formats, grayscale, background, paste, resource, two captures.
+# One tile per picture: five formats, grayscale, background, picture control, drawing,
+# paste, resource, two captures.
 tiles=0
 for tile in "$out"/png/*.png; do
   [ -f "$tile" ] || continue
   identify "$tile" > /dev/null 2>&1 || fail "tile $(basename "$tile") is not readable"
   tiles=$((tiles + 1))
 done
-[ "$tiles" = 11 ] || fail "$tiles tiles, expected 11"
+[ "$tiles" = 13 ] || fail "$tiles tiles, expected 13"
 sheet=$(identify -format '%m %w %h' "$out/contact-sheet.png" 2>/dev/null)
 read -r format width height <<< "$sheet"
 [ "$format" = PNG ] || fail "contact-sheet.png: identify says '$sheet', expected a PNG"
-# Four columns of 320 x 240 tiles with 8-pixel borders, three rows.
-[ "${width:-0}" = 1344 ] && [ "${height:-0}" -ge 768 ] || fail "contact-sheet.png is ${width:-?}x${height:-?}, expected 1344 wide, 768 or more high"
+# Four columns of 320 x 240 tiles with 8-pixel borders, four rows.
+[ "${width:-0}" = 1344 ] && [ "${height:-0}" -ge 1024 ] || fail "contact-sheet.png is ${width:-?}x${height:-?}, expected 1344 wide, 1024 or more high"
 
 echo "demo: $failed failures"
 [ "$failed" -eq 0 ]
