@@ -385,12 +385,20 @@ PixetHostWindow* OpenWindowShowing(pixet::refhost::DesktopHost& host, const std:
   return window;
 }
 
-constexpr const char* kCaptureUsage = "capture desktop OUT.bmp | capture window|client|rect IMAGE OUT.bmp [X Y W H]";
+constexpr const char* kCaptureUsage =
+    "capture desktop [IMAGE] OUT.bmp | capture window|client|rect IMAGE OUT.bmp [X Y W H]";
 
 int RunCapture(Context& c, const Args& a) {
   const std::string& what = a[0];
-  if (what == "desktop" && a.size() == 2)
-    return ReportWrite("CaptureDesktopToBmp", a[1], [&] { c.pixet.CaptureDesktopToBmp(a[1].c_str()); });
+  if (what == "desktop" && (a.size() == 2 || a.size() == 3)) {
+    // With an IMAGE, a window shows it on the desktop while it is captured.
+    if (a.size() == 3 && OpenWindowShowing(c.host, a[1]) == nullptr) {
+      std::fprintf(stderr, "pixet-cli: cannot show %s in a window\n", a[1].c_str());
+      return kFailed;
+    }
+    const std::string& target = a.back();
+    return ReportWrite("CaptureDesktopToBmp", target, [&] { c.pixet.CaptureDesktopToBmp(target.c_str()); });
+  }
   const bool rect = what == "rect";
   std::int32_t x = 0, y = 0, w = 0, h = 0;
   const bool known = what == "window" || what == "client" || rect;
@@ -434,7 +442,8 @@ const Command kCommands[] = {
     {"save-resource", "save-resource NAME FILE [MODULE]",
      "writes image resource NAME of MODULE in the format of FILE's extension", 2, 3, RunSaveResource},
     {"capture", kCaptureUsage,
-     "saves the desktop, or a window showing IMAGE (with its frame, its client area, or X Y W H of it), as a BMP", 2,
+     "saves the desktop (while a window shows IMAGE, if given), or a window showing IMAGE (with its frame, its "
+     "client area, or X Y W H of it), as a BMP", 2,
      7, RunCapture},
 };
 

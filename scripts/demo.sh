@@ -80,7 +80,7 @@ step copy copy sample.jpg
 step paste paste pasted.bmp
 step resource save-resource SNAP resource.png "$bin/pixet_test_resources.dll"
 step capture-client capture client source.png client.bmp
-step capture-desktop capture desktop desktop.bmp
+step capture-desktop capture desktop source.png desktop.bmp
 RUN
 "$here/scripts/with-display.sh" "$prefix" bash "$out/run.sh"
 

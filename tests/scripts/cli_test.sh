@@ -228,6 +228,11 @@ screen=${PIXET_SCREEN:-1280x1024x24}
 screen=${screen%x*}
 expect_exit 0 -- capture desktop desktop.bmp
 expect_image desktop.bmp BMP "${screen%x*}" "${screen#*x}"
+expect_exit 0 -- capture desktop wide.png desktop-showing.bmp
+expect_image desktop-showing.bmp BMP "${screen%x*}" "${screen#*x}"
+# The window showing the image is on the captured desktop: some of its yellow is there.
+yellow=$(convert desktop-showing.bmp -fuzz 10% -fill black +opaque '#ffff00' -format '%[fx:mean>0]' info: 2>/dev/null)
+[ "$yellow" = 1 ] || fail "desktop-showing.bmp shows none of the window's image"
 expect_exit 0 -- capture client wide.png client.bmp
 expect_image client.bmp BMP 200 150
 expect_exit 0 -- capture rect wide.png rect.bmp 10 20 50 40
