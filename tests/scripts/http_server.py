@@ -37,15 +37,13 @@ def make_handler(data_dir):
             self.send_header("Content-Type", content_type)
             self.send_header("Content-Length", str(len(body)))
             self.send_header("Cache-Control", "no-store")
-            # Every connection is closed after its answer. A kept connection makes the
-            # system's internet client start a thread that collects idle connections, and
-            # under 32-bit emulation threads that start mid-run sometimes crash at their
-            # first instruction; closed connections keep the download tests off that path.
-            self.send_header("Connection", "close")
+            if send is not None:
+                self.send_header("Connection", "close")
             self.end_headers()
             self.wfile.write(body if send is None else body[:send])
             self.wfile.flush()
-            self.close_connection = True
+            if send is not None:
+                self.close_connection = True
 
         def do_GET(self):
             segment = self.path.replace("\\", "/").rsplit("/", 1)[-1].split("?", 1)[0].lower()
