@@ -5,11 +5,12 @@
 //   pixet_bench --data DIR --peak OP --leg pixet|floor      (one run; prints its peak)
 //
 // DIR holds the inputs of bench/make-inputs.sh. Each operation runs once per leg to warm
-// up, then N times per leg in the order A B B A A B ..., and the table gives the medians,
-// the ratio Pixet/floor and the spread ((max - min) / median, the worse leg). The floor
-// keeps one engine session for the whole process and looks each encoder up once, so the
-// per-call start-up and encoder lookup that Pixet pays show in the small-image rows.
-// Peak working sets come from child processes, one run each.
+// up, then N times per leg in the order A B B A A B ...; the table gives the medians,
+// their ratio Pixet/floor, the median of the ratios of neighbouring pairs (less moved by
+// changes in the machine's load) and the spread ((max - min) / median, the worse leg).
+// The floor keeps one engine session for the whole process and looks each encoder up
+// once, so the per-call start-up and encoder lookup that Pixet pays show in the
+// small-image rows. Peak working sets come from child processes, one run each.
 //
 // Exit status: 0 when every run of every leg succeeded, 1 otherwise, 2 wrong arguments.
 #include <windows.h>
@@ -300,6 +301,7 @@ struct Op {
   std::string label;  // for the table
   int reps = 1;
   double target = 0;  // highest acceptable ratio; 0: reported as it is
+  bool alone = false;  // measured with the benchmark's own engine session shut down
   Leg pixet;
   Leg floor;                   // empty: an absolute figure without a floor
   std::function<void()> reset;  // untimed, before every run of either leg
@@ -435,18 +437,23 @@ void AddCapture(std::vector<Op>& ops, Bench& b, bool desktop, int reps, double t
 
 // Figures without a floor: what the per-call design and the host cost on their own.
 void AddOwnCosts(std::vector<Op>& ops, Bench& b, int reps) {
-  Op startup;
-  startup.id = "engine.startup";
-  startup.label = "engine start-up + shutdown (every image call)";
-  startup.reps = reps;
-  startup.pixet = [] {
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
-    Gdiplus::GdiplusShutdown(token);
-    return true;
-  };
-  ops.push_back(startup);
+  // Measured twice: with the benchmark's own engine session open (as the floors run) and
+  // with no other session in the process (as a program that uses only Pixet runs).
+  for (const bool alone : {false, true}) {
+    Op startup;
+    startup.id = alone ? "engine.alone" : "engine.startup";
+    startup.label = alone ? "engine start-up + shutdown, no other session" : "engine start-up + shutdown (every call)";
+    startup.reps = reps;
+    startup.alone = alone;
+    startup.pixet = [] {
+      Gdiplus::GdiplusStartupInput input;
+      ULONG_PTR token = 0;
+      if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
+      Gdiplus::GdiplusShutdown(token);
+      return true;
+    };
+    ops.push_back(startup);
+  }
 
   Op object;
   object.id = "pixet.object";
@@ -768,7 +775,9 @@ int main(int argc, char** argv) {
       PrintHeader();
       for (const Op& op : ops) {
         if (!only.empty() && op.id.find(only) == std::string::npos) continue;
+        if (op.alone) Gdiplus::GdiplusShutdown(token);
         const Figures f = Measure(op);
+        if (op.alone && Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) status = 1;
         PrintRow(op, f, samples);
         if (f.pixet_failures + f.floor_failures > 0) {
           std::printf("  FAILED: %s: Pixet %d, floor %d of %d runs each\n", op.id.c_str(), f.pixet_failures,
