@@ -5,7 +5,7 @@
 //   pixet_bench --data DIR --peak OP --leg pixet|floor      (one run; prints its peak)
 //
 // DIR holds the inputs of bench/make-inputs.sh. Each operation runs once per leg to warm
-// up, then N times per leg in the order A B B A A B ...; the table gives the medians,
+// up, then N times per leg in the order A B, B A, B A, A B, ...; the table gives the medians,
 // their ratio Pixet/floor, the median of the ratios of neighbouring pairs (less moved by
 // changes in the machine's load) and the spread ((max - min) / median, the worse leg).
 // The floor keeps one engine session for the whole process and looks each encoder up
@@ -18,13 +18,17 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
+
 namespace Gdiplus {
 using std::max;
 using std::min;
@@ -326,6 +330,21 @@ void DeleteFiles(const std::vector<std::string>& names) {
   for (const std::string& name : names) ::DeleteFileA(name.c_str());
 }
 
+// An operation with both legs.
+Op Compared(std::string id, std::string label, int reps, double target, Leg pixet, Leg floor) {
+  Op op;
+  op.id = std::move(id);
+  op.label = std::move(label);
+  op.reps = reps;
+  op.target = target;
+  op.pixet = std::move(pixet);
+  op.floor = std::move(floor);
+  return op;
+}
+
+// A figure without a floor.
+Op Plain(const char* id, const char* label, int reps, Leg run) { return Compared(id, label, reps, 0, std::move(run), {}); }
+
 void AddConversions(std::vector<Op>& ops, Bench& b, bool grey, const std::string& size, int reps, double target) {
   static const char* const kPairs[][2] = {{"jpg", "png"}, {"png", "jpg"}, {"jpg", "bmp"}};
   for (const auto& pair : kPairs) {
@@ -336,62 +355,52 @@ void AddConversions(std::vector<Op>& ops, Bench& b, bool grey, const std::string
     const std::string mine = "out\\p_" + stem;
     const std::string floor = "out\\f_" + stem;
     const CLSID encoder = b.encoders.For(to);
-    Op op;
-    op.id = std::string(grey ? "gray." : "convert.") + from + "-" + to + "." + size;
-    op.label = std::string(grey ? "ConvertToGrayscaleImage " : "ConvertImage ") + size + " " + Upper(from) + "->" +
-               Upper(to);
-    op.reps = reps;
-    op.target = target;
-    op.pixet = [&b, grey, source, mine] {
-      const std::int32_t result = grey ? b.pixet->ConvertToGrayscaleImage(source.c_str(), mine.c_str())
-                                       : b.pixet->ConvertImage(source.c_str(), mine.c_str());
-      return result == 1 && FileSize(mine) > 0;
-    };
-    op.floor = [grey, source, floor, encoder] {
-      return grey ? FloorGrayscale(Wide(source), Wide(floor), encoder) : FloorConvert(Wide(source), Wide(floor), encoder);
-    };
-    op.reset = [mine, floor] { DeleteFiles({mine, floor}); };
-    ops.push_back(op);
+    ops.push_back(Compared(
+        std::string(grey ? "gray." : "convert.") + from + "-" + to + "." + size,
+        std::string(grey ? "ConvertToGrayscaleImage " : "ConvertImage ") + size + " " + Upper(from) + "->" + Upper(to),
+        reps, target,
+        [&b, grey, source, mine] {
+          const std::int32_t result = grey ? b.pixet->ConvertToGrayscaleImage(source.c_str(), mine.c_str())
+                                           : b.pixet->ConvertImage(source.c_str(), mine.c_str());
+          return result == 1 && FileSize(mine) > 0;
+        },
+        [grey, source, floor, encoder] {
+          return grey ? FloorGrayscale(Wide(source), Wide(floor), encoder)
+                      : FloorConvert(Wide(source), Wide(floor), encoder);
+        }));
+    ops.back().reset = [mine, floor] { DeleteFiles({mine, floor}); };
   }
 }
 
 void AddLoad(std::vector<Op>& ops, Bench& b, const std::string& size, int reps, double target) {
   const std::string source = size + ".jpg";
   const std::string temp = b.temp + "floor___.bmp";
-  Op op;
-  op.id = "load." + size;
-  op.label = "LoadImage " + size + " JPEG";
-  op.reps = reps;
-  op.target = target;
-  op.pixet = [&b, source] {
-    return b.pixet->LoadImage(b.window, source.c_str(), kImageField) == 1 &&
-           b.host.ImageBytes(b.window, kImageField).size() > 2;
-  };
-  op.floor = [&b, source, temp] { return FloorLoad(b.host, b.window, Wide(source), temp, b.encoders.bmp); };
-  ops.push_back(op);
+  ops.push_back(Compared(
+      "load." + size, "LoadImage " + size + " JPEG", reps, target,
+      [&b, source] {
+        return b.pixet->LoadImage(b.window, source.c_str(), kImageField) == 1 &&
+               b.host.ImageBytes(b.window, kImageField).size() > 2;
+      },
+      [&b, source, temp] { return FloorLoad(b.host, b.window, Wide(source), temp, b.encoders.bmp); }));
 }
 
 void AddDisplay(std::vector<Op>& ops, Bench& b, const std::string& size, int reps, double target) {
   const std::string source = size + ".jpg";
-  Op op;
-  op.id = "display." + size;
-  op.label = "DisplayImage " + size + " JPEG 800x600";
-  op.reps = reps;
-  op.target = target;
-  op.pixet = [&b, source] {
-    const bool done = b.pixet->DisplayImage(b.window, source.c_str(), kDisplayField, 0, 0) == 1;
-    b.picture = b.pixet->HPICTUREBOX;
-    return done && ::SendMessageA(b.picture, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0;
-  };
-  op.floor = [&b, source] {
-    b.picture = FloorDisplay(b.client, Wide(source));
-    return ::SendMessageA(b.picture, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0;
-  };
-  op.tidy = [&b] {
+  ops.push_back(Compared(
+      "display." + size, "DisplayImage " + size + " JPEG 800x600", reps, target,
+      [&b, source] {
+        const bool done = b.pixet->DisplayImage(b.window, source.c_str(), kDisplayField, 0, 0) == 1;
+        b.picture = b.pixet->HPICTUREBOX;
+        return done && ::SendMessageA(b.picture, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0;
+      },
+      [&b, source] {
+        b.picture = FloorDisplay(b.client, Wide(source));
+        return ::SendMessageA(b.picture, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0;
+      }));
+  ops.back().tidy = [&b] {
     RemovePicture(b.picture);
     b.host.PumpMessages();
   };
-  ops.push_back(op);
 }
 
 void AddSaveResource(std::vector<Op>& ops, Bench& b, const char* name, const std::string& size,
@@ -399,111 +408,77 @@ void AddSaveResource(std::vector<Op>& ops, Bench& b, const char* name, const std
   const std::string mine = "out\\p_resource_" + size + "." + to;
   const std::string floor = "out\\f_resource_" + size + "." + to;
   const CLSID encoder = b.encoders.For(to);
-  Op op;
-  op.id = "resource." + size;
-  op.label = "SaveResourceToFile " + size + " JPEG->" + Upper(to);
-  op.reps = reps;
-  op.target = target;
-  op.pixet = [&b, name, mine] {
-    return b.pixet->SaveResourceToFile(name, mine.c_str(), b.resources.c_str()) == 1 && FileSize(mine) > 0;
-  };
-  op.floor = [&b, name, floor, encoder] { return FloorSaveResource(b.resources, name, Wide(floor), encoder); };
-  op.reset = [mine, floor] { DeleteFiles({mine, floor}); };
-  ops.push_back(op);
+  ops.push_back(Compared(
+      "resource." + size, "SaveResourceToFile " + size + " JPEG->" + Upper(to), reps, target,
+      [&b, name, mine] {
+        return b.pixet->SaveResourceToFile(name, mine.c_str(), b.resources.c_str()) == 1 && FileSize(mine) > 0;
+      },
+      [&b, name, floor, encoder] { return FloorSaveResource(b.resources, name, Wide(floor), encoder); }));
+  ops.back().reset = [mine, floor] { DeleteFiles({mine, floor}); };
 }
 
 void AddCapture(std::vector<Op>& ops, Bench& b, bool desktop, int reps, double target) {
   const std::string what = desktop ? "desktop" : "client";
   const std::string mine = "out\\p_capture_" + what + ".bmp";
   const std::string floor = "out\\f_capture_" + what + ".bmp";
-  Op op;
-  op.id = "capture." + what;
-  op.label = desktop ? "CaptureDesktopToBmp" : "CaptureClientToBmp";
-  op.reps = reps;
-  op.target = target;
-  op.pixet = [&b, desktop, mine] {
-    if (desktop)
-      b.pixet->CaptureDesktopToBmp(mine.c_str());
-    else
-      b.pixet->CaptureClientToBmp(mine.c_str());
-    return FileSize(mine) > kBmpPixelOffset;
-  };
-  op.floor = [&b, desktop, floor] {
-    return desktop ? FloorCapture(::GetDesktopWindow(), true, floor) : FloorCapture(b.client, false, floor);
-  };
-  op.reset = [mine, floor] { DeleteFiles({mine, floor}); };
-  ops.push_back(op);
+  ops.push_back(Compared(
+      "capture." + what, desktop ? "CaptureDesktopToBmp" : "CaptureClientToBmp", reps, target,
+      [&b, desktop, mine] {
+        if (desktop)
+          b.pixet->CaptureDesktopToBmp(mine.c_str());
+        else
+          b.pixet->CaptureClientToBmp(mine.c_str());
+        return FileSize(mine) > kBmpPixelOffset;
+      },
+      [&b, desktop, floor] {
+        return desktop ? FloorCapture(::GetDesktopWindow(), true, floor) : FloorCapture(b.client, false, floor);
+      }));
+  ops.back().reset = [mine, floor] { DeleteFiles({mine, floor}); };
 }
 
 // Figures without a floor: what the per-call design and the host cost on their own.
 void AddOwnCosts(std::vector<Op>& ops, Bench& b, int reps) {
-  // Measured twice: with the benchmark's own engine session open (as the floors run) and
-  // with no other session in the process (as a program that uses only Pixet runs).
-  for (const bool alone : {false, true}) {
-    Op startup;
-    startup.id = alone ? "engine.alone" : "engine.startup";
-    startup.label = alone ? "engine start-up + shutdown, no other session" : "engine start-up + shutdown (every call)";
-    startup.reps = reps;
-    startup.alone = alone;
-    startup.pixet = [] {
-      Gdiplus::GdiplusStartupInput input;
-      ULONG_PTR token = 0;
-      if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
-      Gdiplus::GdiplusShutdown(token);
-      return true;
-    };
-    ops.push_back(startup);
-  }
-
-  Op object;
-  object.id = "pixet.object";
-  object.label = "Pixet object create + destroy (binding)";
-  object.reps = reps;
-  object.pixet = [] { return Pixet::Create()->ENGINELOADED == 1; };
-  ops.push_back(object);
-
-  Op handoff;
-  handoff.id = "host.handoff";
-  handoff.label = "host takes the large BMP (in both LoadImage legs)";
-  handoff.reps = std::max(1, reps / 20);
-  handoff.reset = [&b] {
-    if (!b.bmp_bytes) ReadWhole("large.bmp", b.bmp_bytes, b.bmp_size);
+  const Leg startup = [] {
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok) return false;
+    Gdiplus::GdiplusShutdown(token);
+    return true;
   };
-  handoff.pixet = [&b] {
+  // Measured with the benchmark's own engine session open (as the floors run), and with
+  // no other session in the process (as a program that uses only Pixet runs).
+  ops.push_back(Plain("engine.startup", "engine start-up + shutdown (every call)", reps, startup));
+  ops.push_back(Plain("engine.alone", "engine start-up + shutdown, no other session", reps, startup));
+  ops.back().alone = true;
+  ops.push_back(Plain("pixet.object", "Pixet object create + destroy (binding)", reps,
+                      [] { return Pixet::Create()->ENGINELOADED == 1; }));
+
+  ops.push_back(Plain("host.handoff", "host takes the large BMP (in both LoadImage legs)", std::max(1, reps / 20), [&b] {
     b.host.WritePropertyBytes(HostTarget::Of(b.window, kImageField), HostProperty::ImageFileBytes, b.bmp_bytes.get(),
                               b.bmp_size);
     return b.bmp_size > 0 && b.host.ImageBytes(b.window, kImageField).size() == b.bmp_size;
+  }));
+  ops.back().reset = [&b] {
+    if (!b.bmp_bytes) ReadWhole("large.bmp", b.bmp_bytes, b.bmp_size);
   };
-  ops.push_back(handoff);
 }
 
 // What LoadImage's round trip through a BMP file adds: the decode alone, and the JPEG's
 // own bytes handed to the host (which decodes any format) instead of a BMP.
 void AddRoundTripParts(std::vector<Op>& ops, Bench& b, int reps) {
-  Op decode;
-  decode.id = "decode.large";
-  decode.label = "large JPEG decode alone (GDI+)";
-  decode.reps = reps;
-  decode.pixet = [] {
+  ops.push_back(Plain("decode.large", "large JPEG decode alone (GDI+)", reps, [] {
     Gdiplus::GpImage* image = nullptr;
     if (GdipLoadImageFromFile(L"large.jpg", &image) != Gdiplus::Ok) return false;
     GdipDisposeImage(image);
     return true;
-  };
-  ops.push_back(decode);
-
-  Op direct;
-  direct.id = "direct.large";
-  direct.label = "host takes the large JPEG's own bytes (no BMP)";
-  direct.reps = reps;
-  direct.pixet = [&b] {
+  }));
+  ops.push_back(Plain("direct.large", "host takes the large JPEG's own bytes (no BMP)", reps, [&b] {
     std::unique_ptr<unsigned char[]> bytes;
     DWORD size = 0;
     if (!ReadWhole("large.jpg", bytes, size)) return false;
     b.host.WritePropertyBytes(HostTarget::Of(b.window, kImageField), HostProperty::ImageFileBytes, bytes.get(), size);
     return b.host.ShownImageSize(b.window, kImageField).width > 0;
-  };
-  ops.push_back(direct);
+  }));
 }
 
 std::vector<Op> MakeOps(Bench& b, int reps, int small_reps) {
@@ -544,15 +519,17 @@ double RunLeg(const Op& op, const Leg& leg, int& failures) {
   return elapsed;
 }
 
+// One warm-up run per leg, then the timed runs in pairs ordered A B, B A, B A, A B, ...,
+// so that each leg goes first equally often over every four pairs.
 Figures Measure(const Op& op) {
   Figures f;
-  for (int i = 0; i <= op.reps; ++i) {  // run 0 warms up
-    const bool pixet_first = i % 4 == 0 || i % 4 == 3;
+  for (int i = -1; i < op.reps; ++i) {
+    const bool pixet_first = i < 0 || i % 4 == 0 || i % 4 == 3;
     for (int turn = 0; turn < 2; ++turn) {
       const bool pixet = (turn == 0) == pixet_first;
       if (!pixet && !op.floor) continue;
       const double ms = RunLeg(op, pixet ? op.pixet : op.floor, pixet ? f.pixet_failures : f.floor_failures);
-      if (i > 0) (pixet ? f.pixet : f.floor).push_back(ms);
+      if (i >= 0) (pixet ? f.pixet : f.floor).push_back(ms);
     }
   }
   return f;
@@ -733,7 +710,7 @@ int main(int argc, char** argv) {
   std::string only;
   std::string peak;
   std::string leg = "pixet";
-  int reps = 5;
+  int reps = 6;
   int small_reps = 40;
   bool peaks = true;
   bool samples = false;
@@ -799,7 +776,7 @@ int main(int argc, char** argv) {
       UINT icon_width = 0;
       UINT icon_height = 0;
       ImageSize(L"icon.jpg", icon_width, icon_height);
-      std::printf("pixet_bench: large %u x %u (%.1f MP), icon %u x %u; %d reps (icon and small: %d), A B B A order\n",
+      std::printf("pixet_bench: large %u x %u (%.1f MP), icon %u x %u; %d reps (icon and small: %d) per leg\n",
                   width, height, width * static_cast<double>(height) / 1e6, icon_width, icon_height, reps,
                   small_reps);
       PrintHeader();
