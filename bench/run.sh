@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# run.sh [BENCH OPTIONS...]
+# The whole benchmark on the x86_64 build (bash scripts/build.sh x86_64 first):
+#  1. makes the inputs (a 6000 x 4000 photo-like image and a 256 x 256 icon) in
+#     build/x86_64/bench-data, or in PIXET_BENCH_DATA;
+#  2. prints the machine;
+#  3. runs pixet_bench under Wine (options such as --reps 5 go to it);
+#  4. compares whole processes: pixet-cli convert under Wine against Debian's
+#     ImageMagick convert on the large image, with Wine's own start-up apart.
+# PIXET_CLI_RUNS (default 5) sets the runs per command of step 4.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=$here/build/x86_64
+prefix=$here/build/wineprefix-x86_64
+data=$(realpath -m "${PIXET_BENCH_DATA:-$build/bench-data}")
+[ -x "$build/bin/pixet_bench.exe" ] || { echo "run.sh: build first: bash scripts/build.sh x86_64" >&2; exit 1; }
+
+"$here/bench/make-inputs.sh" "$data" 6000x4000 256 x86_64-w64-mingw32-windres x86_64-w64-mingw32-gcc
+
+echo "== machine"
+echo "cores: $(nproc); cpu: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ //')"
+echo "wine: $(wine --version 2>/dev/null || /usr/lib/wine/wine64 --version); imagemagick: $(/usr/bin/convert -version | head -n1)"
+echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg); commit: $(git -C "$here" rev-parse --short HEAD)"
+
+echo "== pixet_bench (x86_64, Wine)"
+(cd "$data" && "$here/scripts/with-display.sh" "$prefix" /usr/lib/wine/wine64 "$build/bin/pixet_bench.exe" --data . "$@")
+
+echo "== whole processes"
+"$here/scripts/with-display.sh" "$prefix" bash "$here/bench/whole-process.sh" "$build/bin/pixet-cli.exe" "$data" \
+  "${PIXET_CLI_RUNS:-5}"
+echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
