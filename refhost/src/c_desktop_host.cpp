@@ -2,7 +2,9 @@
 #include "pixet/pixet_c_refhost.h"
 
 #include <cstddef>
+#include <utility>
 
+#include "core/c_boundary.h"
 #include "pixet/pixet.h"
 #include "pixet/refhost.h"
 
@@ -18,20 +20,12 @@ DesktopHost* g_host = nullptr;
 // Runs `action` on the host; without a host, or if anything is thrown, gives `failed`.
 template <class Result, class Action>
 Result WithHost(Result failed, Action&& action) noexcept {
-  if (g_host == nullptr) return failed;
-  try {
-    return action(*g_host);
-  } catch (...) {
-    return failed;
-  }
+  return pixet::GuardedCall(g_host, failed, std::forward<Action>(action));
 }
 
 template <class Action>
 void WithHost(Action&& action) noexcept {
-  WithHost(0, [&](DesktopHost& host) {
-    action(host);
-    return 0;
-  });
+  pixet::GuardedCall(g_host, std::forward<Action>(action));
 }
 
 pixet::refhost::ControlKind KindOf(int image) {

@@ -6,7 +6,9 @@
 #include <mutex>
 #include <new>
 #include <string>
+#include <utility>
 
+#include "core/c_boundary.h"
 #include "core/text.h"
 #include "pixet/pixet.h"
 #include "resources/resource_switch.h"
@@ -26,23 +28,14 @@ static_assert(static_cast<int>(HostTarget::Kind::System) == PIXET_TARGET_SYSTEM 
 static_assert(static_cast<int>(pixet::MessageIcon::Information) == PIXET_ICON_INFORMATION, "icons");
 static_assert(sizeof(PixetIntPtr) == sizeof(std::intptr_t), "PixetIntPtr is pointer-sized");
 
-// Calls `method` on the object; a null object or anything thrown gives `failed`.
 template <class Result, class Method>
 Result Forward(PixetObject* object, Result failed, Method&& method) noexcept {
-  if (object == nullptr) return failed;
-  try {
-    return method(*object);
-  } catch (...) {
-    return failed;
-  }
+  return pixet::GuardedCall(object, failed, std::forward<Method>(method));
 }
 
 template <class Method>
 void Forward(PixetObject* object, Method&& method) noexcept {
-  Forward(object, 0, [&](Pixet& p) {
-    method(p);
-    return 0;
-  });
+  pixet::GuardedCall(object, std::forward<Method>(method));
 }
 
 // The host runtime made of a C caller's callbacks.
