@@ -495,6 +495,13 @@ const DesktopHost::Control* DesktopHost::FindControl(const Surface* surface, std
   return it == surface->controls.end() ? nullptr : it->second.get();
 }
 
+template <class Owner, class Value>
+Value DesktopHost::ControlValue(Owner* owner, std::int16_t field, Value Control::*member) const {
+  std::lock_guard<std::recursive_mutex> lock(mutex_);
+  const Control* control = FindControl(Find(owner), field);
+  return control != nullptr ? control->*member : Value{};
+}
+
 DesktopHost::Control* DesktopHost::ResolveControl(const HostTarget& target, Surface** surface) const {
   *surface = Resolve(target);
   return const_cast<Control*>(FindControl(*surface, target.field));
@@ -788,15 +795,11 @@ HWND__* DesktopHost::ReportHwnd(PixetHostReport* report) const {
 }
 
 HWND__* DesktopHost::ControlHwnd(PixetHostWindow* window, std::int16_t field) const {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  const Control* control = FindControl(Find(window), field);
-  return control != nullptr ? control->hwnd : nullptr;
+  return ControlValue(window, field, &Control::hwnd);
 }
 
 HWND__* DesktopHost::ControlHwnd(PixetHostReport* report, std::int16_t field) const {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  const Control* control = FindControl(Find(report), field);
-  return control != nullptr ? control->hwnd : nullptr;
+  return ControlValue(report, field, &Control::hwnd);
 }
 
 bool DesktopHost::PixelUnits(PixetHostWindow* window) const {
@@ -824,51 +827,35 @@ const std::vector<unsigned char>& DesktopHost::ImageBytes(PixetHostReport* repor
 }
 
 int DesktopHost::ImageBytesWrites(PixetHostWindow* window, std::int16_t field) const {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  const Control* control = FindControl(Find(window), field);
-  return control != nullptr ? control->byteWrites : 0;
+  return ControlValue(window, field, &Control::byteWrites);
 }
 
 int DesktopHost::ImageBytesWrites(PixetHostReport* report, std::int16_t field) const {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  const Control* control = FindControl(Find(report), field);
-  return control != nullptr ? control->byteWrites : 0;
+  return ControlValue(report, field, &Control::byteWrites);
 }
 
 int DesktopHost::ImageFileLoads(PixetHostWindow* window, std::int16_t field) const {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  const Control* control = FindControl(Find(window), field);
-  return control != nullptr ? control->fileLoads : 0;
+  return ControlValue(window, field, &Control::fileLoads);
 }
 
 int DesktopHost::ImageFileLoads(PixetHostReport* report, std::int16_t field) const {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  const Control* control = FindControl(Find(report), field);
-  return control != nullptr ? control->fileLoads : 0;
+  return ControlValue(report, field, &Control::fileLoads);
 }
 
 PixelSize DesktopHost::ShownImageSize(PixetHostWindow* window, std::int16_t field) const {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  const Control* control = FindControl(Find(window), field);
-  return control != nullptr ? control->shown : PixelSize{};
+  return ControlValue(window, field, &Control::shown);
 }
 
 PixelSize DesktopHost::ShownImageSize(PixetHostReport* report, std::int16_t field) const {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  const Control* control = FindControl(Find(report), field);
-  return control != nullptr ? control->shown : PixelSize{};
+  return ControlValue(report, field, &Control::shown);
 }
 
 std::string DesktopHost::ControlText(PixetHostWindow* window, std::int16_t field) const {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  const Control* control = FindControl(Find(window), field);
-  return control != nullptr ? control->text : std::string();
+  return ControlValue(window, field, &Control::text);
 }
 
 std::string DesktopHost::ControlText(PixetHostReport* report, std::int16_t field) const {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  const Control* control = FindControl(Find(report), field);
-  return control != nullptr ? control->text : std::string();
+  return ControlValue(report, field, &Control::text);
 }
 
 std::intptr_t DesktopHost::WrittenHandle(PixetHostWindow* window, std::int16_t field) const {
@@ -886,15 +873,11 @@ int DesktopHost::RedrawCount() const {
 }
 
 int DesktopHost::RedrawCount(PixetHostWindow* window, std::int16_t field) const {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  const Control* control = FindControl(Find(window), field);
-  return control != nullptr ? control->redraws : 0;
+  return ControlValue(window, field, &Control::redraws);
 }
 
 int DesktopHost::PaintCount(PixetHostWindow* window, std::int16_t field) const {
-  std::lock_guard<std::recursive_mutex> lock(mutex_);
-  const Control* control = FindControl(Find(window), field);
-  return control != nullptr ? control->paints : 0;
+  return ControlValue(window, field, &Control::paints);
 }
 
 int DesktopHost::UnresolvedCount() const {

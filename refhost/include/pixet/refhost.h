@@ -195,6 +195,10 @@ class DesktopHost : public HostRuntime {
   Surface* Resolve(const HostTarget& target) const;
   Control* ResolveControl(const HostTarget& target, Surface** surface) const;
   const Control* FindControl(const Surface* surface, std::int16_t field) const;
+  // A member of control `field` of a window or report, read under the lock; value-
+  // initialised when there is no such control.
+  template <class Owner, class Value>
+  Value ControlValue(Owner* owner, std::int16_t field, Value Control::*member) const;
   bool AddControlTo(Surface* surface, std::int16_t field, int x, int y, int width, int height, ControlKind kind);
   void DestroySurface(Surface* surface);
   void SetImage(Control* control, const unsigned char* bytes, std::size_t size);
