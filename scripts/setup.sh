@@ -45,25 +45,39 @@ fi
 
 # One prefix per target; creation runs under its own Xvfb so no dialog can block.
 # Windows are unmanaged: with no window manager, Wine otherwise waits about 2 s for one
-# each time a captioned window is hidden or destroyed.
+# each time a captioned window is hidden or destroyed. In the emulated 32-bit prefix a
+# crashed program ends at once instead of starting Wine's debugger, which hangs under the
+# emulator: the debugger named there does not exist, so none can start.
+no_debugger='"Debugger"="pixet-no-debugger %ld %ld"'
 make_prefix() {
-  local prefix=$1 arch=$2 wine_cmd=$3
-  grep -q '"Managed"="N"' "$prefix/user.reg" 2>/dev/null && return 0
+  local prefix=$1 arch=$2 wine_cmd=$3 debugger_off=$4
+  if grep -q '"Managed"="N"' "$prefix/user.reg" 2>/dev/null &&
+     { [ "$debugger_off" = no ] || grep -qF "$no_debugger" "$prefix/system.reg"; }; then
+    return 0
+  fi
   log "preparing Wine prefix $prefix ($arch)"
   mkdir -p "$(dirname "$prefix")"
-  # One session for both steps: under emulation each session start costs about a minute.
+  local debugger_step=true
+  if [ "$debugger_off" = yes ]; then
+    debugger_step="\"$wine_cmd\" reg add 'HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug' /v Debugger /t REG_SZ /d 'pixet-no-debugger %ld %ld' /f >/dev/null 2>&1"
+  fi
+  # One session for all steps: under emulation each session start costs about a minute.
   WINEPREFIX=$prefix WINEARCH=$arch WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
     "$here/scripts/with-display.sh" "$prefix" sh -c "
       \"$wine_cmd\" wineboot --init >/dev/null 2>&1
-      \"$wine_cmd\" reg add 'HKCU\\Software\\Wine\\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1"
+      \"$wine_cmd\" reg add 'HKCU\\Software\\Wine\\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+      $debugger_step"
   grep -q '"Managed"="N"' "$prefix/user.reg" || { log "could not prepare $prefix"; return 1; }
+  if [ "$debugger_off" = yes ] && ! grep -qF "$no_debugger" "$prefix/system.reg"; then
+    log "could not turn the debugger off in $prefix"; return 1
+  fi
 }
 
 targets=${PIXET_TARGETS:-"x86_64 i686"}
 for t in $targets; do
   case $t in
-    x86_64) make_prefix "$build_root/wineprefix-x86_64" win64 /usr/lib/wine/wine64 ;;
-    i686)   make_prefix "$build_root/wineprefix-i686" win32 wine ;;
+    x86_64) make_prefix "$build_root/wineprefix-x86_64" win64 /usr/lib/wine/wine64 no ;;
+    i686)   make_prefix "$build_root/wineprefix-i686" win32 wine yes ;;
   esac
 done
 log "ready"

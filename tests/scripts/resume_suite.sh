@@ -4,8 +4,11 @@
 # 32-bit build: qemu-user now and then crashes a Wine process outright), it runs the
 # program again without the tests that already passed. A failed test fails at once, and
 # so does a test that was running when the process was lost twice: a crash of the code
-# itself comes back at the same place.
+# itself comes back at the same place. A process that prints nothing for
+# PIXET_STALL_SECONDS (default 300) is taken as lost too: an emulated crash can leave it
+# waiting for ever instead of ending.
 set -uo pipefail
+stall_limit=${PIXET_STALL_SECONDS:-300}
 logs=$1; shift
 mkdir -p "$logs"
 skip=$logs/passed.txt crashed=$logs/crashed.txt
@@ -15,8 +18,26 @@ for attempt in 1 2 3 4 5 6; do
   log=$logs/attempt-$attempt.log
   # The skip list as the program sees it: drive Z: is the unix root under Wine.
   PIXET_SKIP_TESTS="Z:${skip//\//\\}"
-  "$@" 2>&1 | tee "$log"
-  status=${PIPESTATUS[0]}
+  : > "$log"
+  # Its own process group, so a stalled run goes with everything it started.
+  setsid "$@" > "$log" 2>&1 &
+  pid=$!
+  tail -f --pid="$pid" "$log" 2>/dev/null &
+  shown=$!
+  last_size=-1 quiet=0
+  while kill -0 "$pid" 2>/dev/null; do
+    sleep 5
+    size=$(stat -c %s "$log")
+    if [ "$size" = "$last_size" ]; then quiet=$((quiet + 5)); else quiet=0 last_size=$size; fi
+    if [ "$quiet" -ge "$stall_limit" ]; then
+      echo "resume_suite: no output for $quiet s; stopping the run"
+      kill -KILL -- "-$pid" 2>/dev/null
+      break
+    fi
+  done
+  wait "$pid"
+  status=$?
+  wait "$shown" 2>/dev/null
   if grep -aq '^\[  PASSED  \]' "$log" && ! grep -aq '^\[  FAILED  \]' "$log" && [ "$status" = 0 ]; then
     exit 0
   fi
