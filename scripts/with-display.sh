@@ -36,9 +36,11 @@ for c in /usr/lib/wine/wineserver64 /usr/lib/wine/wineserver32 /usr/lib/wine/win
 done
 export PIXET_WINESERVER=$wineserver_bin
 
+keep=
 stop() {
   WINEPREFIX=$prefix "$wineserver_bin" -k >/dev/null 2>&1 || true
   WINEPREFIX=$prefix "$wineserver_bin" -w >/dev/null 2>&1 || true
+  [ -z "$keep" ] || rm -f "$keep"
   kill "$xvfb_pid" >/dev/null 2>&1 || true
   wait "$xvfb_pid" 2>/dev/null || true
 }
@@ -50,6 +52,15 @@ if [ -f "$prefix/system.reg" ]; then
   # waits on it until the session ends.
   if grep -q '^#arch=win32' "$prefix/system.reg"; then wine_bin=wine; else wine_bin=/usr/lib/wine/wine64; fi
   "$wine_bin" wineboot </dev/null >/dev/null 2>&1 || true
+  # The desktop stays up for the whole session. Wine closes it (its explorer process
+  # exits) whenever the last program using it ends, and the next program to open a
+  # window starts it again but waits only 10 s for it: emulated, it takes longer, and that
+  # first window then fails. So explorer starts now, and a command interpreter that waits
+  # on its own pipe keeps the desktop in use until the session ends.
+  keep=$(mktemp -u "${TMPDIR:-/tmp}/pixet-session.XXXXXX")
+  mkfifo "$keep"
+  "$wine_bin" explorer.exe /desktop </dev/null >/dev/null 2>&1 &
+  "$wine_bin" cmd.exe <>"$keep" >/dev/null 2>&1 &
 fi
 
 set +e
