@@ -61,7 +61,7 @@ make_prefix() {
   if [ "$debugger_off" = yes ]; then
     debugger_step="\"$wine_cmd\" reg add 'HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug' /v Debugger /t REG_SZ /d 'pixet-no-debugger %ld %ld' /f >/dev/null 2>&1"
   fi
-  # One session for all steps: under emulation each session start costs about a minute.
+  # One session for all steps: under emulation a session start costs minutes.
   WINEPREFIX=$prefix WINEARCH=$arch WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
     "$here/scripts/with-display.sh" "$prefix" sh -c "
       \"$wine_cmd\" wineboot --init >/dev/null 2>&1
