@@ -5,7 +5,7 @@
 # a resource from a resource library, and captures. Every picture is also written as
 # PNG, and out/demo/contact-sheet.png shows them all; out/demo/summary.txt lists what
 # each step returned.
-# PIXET_DEMO_TARGET=i686 runs the 32-bit build (emulated, slower).
+# PIXET_DEMO_TARGET=i686 runs the 32-bit build.
 #
 #   demo.sh [--built BUILD_DIR] [--prefix WINEPREFIX] [--out DIR]
 #     --built   use the programs already built in BUILD_DIR; no setup, no build

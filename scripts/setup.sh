@@ -31,17 +31,46 @@ if [ "${#missing[@]}" -gt 0 ]; then
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# 32-bit x86 code runs through qemu user emulation.
+# 32-bit x86 code runs natively where the kernel can (IA32 emulation); only where it
+# refuses 32-bit programs does it go through qemu user emulation. The probe is a real run
+# of Wine's 32-bit loader with every i386 emulator entry disabled, because a binfmt_misc
+# entry is tried before the kernel's own ELF loader and would hide the answer. The mode
+# goes to build/i686.mode, which the build and the test run read.
 binfmt=/proc/sys/fs/binfmt_misc
 if [ ! -e "$binfmt/register" ]; then
-  as_root mount -t binfmt_misc binfmt_misc "$binfmt" || true
+  as_root mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null || true
 fi
-if [ ! -e "$binfmt/qemu-i386" ]; then
-  log "registering qemu-i386 for 32-bit executables"
-  magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
-  mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
-  printf ':qemu-i386:M::%s:%s:/usr/bin/qemu-i386:F\n' "$magic" "$mask" | as_root tee "$binfmt/register" >/dev/null
+i386_entries() {
+  local e
+  for e in "$binfmt"/*; do
+    case ${e##*/} in register|status) continue ;; esac
+    [ -f "$e" ] && grep -q '^interpreter .*i386' "$e" && echo "$e"
+  done
+}
+set_entries() {  # 1 enables, 0 disables
+  local e
+  for e in "${entries[@]}"; do echo "$1" | as_root tee "$e" >/dev/null; done
+}
+mapfile -t entries < <(i386_entries)
+mapfile -t entries < <(for e in "${entries[@]}"; do grep -qx enabled "$e" && echo "$e"; done)
+set_entries 0
+if timeout 60 /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  i686_mode=native
+  [ "${#entries[@]}" -eq 0 ] || log "left disabled: ${entries[*]##*/}"
+else
+  i686_mode=emulated
+  set_entries 1
+  if [ ! -e "$binfmt/qemu-i386" ]; then
+    log "registering qemu-i386 for 32-bit executables"
+    magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+    mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+    printf ':qemu-i386:M::%s:%s:/usr/bin/qemu-i386:F\n' "$magic" "$mask" | as_root tee "$binfmt/register" >/dev/null
+  fi
+  grep -qx enabled "$binfmt/qemu-i386" || echo 1 | as_root tee "$binfmt/qemu-i386" >/dev/null
 fi
+log "32-bit programs run $i686_mode"
+mkdir -p "$build_root"
+echo "$i686_mode" > "$build_root/i686.mode"
 
 # One prefix per target; creation runs under its own Xvfb so no dialog can block.
 # Windows are unmanaged: with no window manager, Wine otherwise waits about 2 s for one
