@@ -21,23 +21,11 @@ SIZE DesktopTest::OuterSize(PixetHostWindow* window) const {
   return {r.right - r.left, r.bottom - r.top};
 }
 
-COLORREF ScreenPixel(HWND hwnd, int x, int y) {
-  HDC dc = ::GetDC(hwnd);
-  const COLORREF c = ::GetPixel(dc, x, y);
-  ::ReleaseDC(hwnd, dc);
-  return c;
-}
-
 COLORREF WindowPixel(HWND hwnd, int x, int y) {
   HDC dc = ::GetWindowDC(hwnd);
   const COLORREF c = ::GetPixel(dc, x, y);
   ::ReleaseDC(hwnd, dc);
   return c;
-}
-
-bool Near(COLORREF a, COLORREF b, int tolerance) {
-  return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
-         std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
 }
 
 RECT RectInParent(HWND child) {

@@ -1,0 +1,69 @@
+// The one fixture of every suite. Each test gets the reference desktop host, a window
+// that is its thread's current window, a report, and a bound object whose engine and
+// WinINet use is counted. After every test, whatever it did, nothing may be left behind:
+// engine start-ups balance their shutdowns and no engine object, stream or block lives;
+// no WinINet handle is open; no working file is left; the clipboard can be opened; the
+// resource switch is off and no resource library is named (unless the test keeps them);
+// and every message box shown was taken by the test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pixet/pixet.h"
+#include "pixet/refhost.h"
+#include "support/engine_counter.h"
+#include "support/internet_counter.h"
+#include "support/test_support.h"
+
+#undef LoadImage
+
+namespace pixet::testing {
+
+using refhost::ControlKind;
+using refhost::DesktopHost;
+
+class PixetTest : public ::testing::Test {
+ protected:
+  static constexpr int kClientWidth = 320;
+  static constexpr int kClientHeight = 240;
+  static constexpr std::int16_t kImage = 1;  // an 80 x 60 image control at (10, 10), in window_ and report_
+
+  PixetTest();
+  ~PixetTest() override;
+  void TearDown() override;
+
+  // The texts of the message boxes shown since the last call, in order; taking them is
+  // what makes them expected.
+  std::vector<std::string> TakeMessages();
+  // This test leaves the resource switch or library name set on purpose.
+  void KeepResourceState() { resource_state_kept_ = true; }
+  void Pump() { host_.PumpMessages(); }
+  HWND ControlHwnd(std::int16_t field = kImage) const { return host_.ControlHwnd(window_, field); }
+
+  DesktopHost host_;
+  ScopedHost registered_{&host_};
+  PixetHostWindow* window_ = nullptr;
+  PixetHostReport* report_ = nullptr;
+  std::unique_ptr<Pixet> pixet_ = Pixet::Create();  // before the counters: binding refills the tables
+  EngineCounter engine_;
+  InternetCounter internet_;
+
+ private:
+  bool resource_state_kept_ = false;
+};
+
+// The files the library works through, in the current and the temporary folder.
+std::vector<std::string> WorkingFiles();
+// A pixel as the screen shows it, in `hwnd`'s client area.
+COLORREF ScreenPixel(HWND hwnd, int x, int y);
+// Each channel within `tolerance` (lossy sources).
+bool Near(COLORREF a, COLORREF b, int tolerance = 24);
+
+}  // namespace pixet::testing
