@@ -1,0 +1,134 @@
+// Showing images in host windows, checked on the screen: picture controls stretched over
+// a control or the whole window, and drawing straight into a control's window.
+#include <windows.h>
+
+#include <vector>
+
+#include "support/engine_tap.h"
+#include "support/fixture.h"
+
+namespace pixet::testing {
+namespace {
+
+constexpr COLORREF kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255);
+constexpr int kBackground = -1;  // a row of DisplayImageAsBackground
+using Box = std::vector<long>;   // left, top, right, bottom
+struct Probe { int x, y; COLORREF colour; };
+
+Box InParent(HWND child) {
+  RECT r{};
+  ::GetWindowRect(child, &r);
+  ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+  return {r.left, r.top, r.right, r.bottom};
+}
+Box Pending(HWND hwnd) {  // the part of the window waiting to be painted
+  RECT r{};
+  ::GetUpdateRect(hwnd, &r, FALSE);
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+class DisplayTest : public PixetTest {
+ protected:
+  Box OuterBox() const {  // the size of window_ itself, at the origin
+    RECT r{};
+    ::GetWindowRect(host_.WindowHwnd(window_), &r);
+    return {0, 0, r.right - r.left, r.bottom - r.top};
+  }
+  void ExpectHalves(HWND control, int w, int h) {  // halves.png stretched over all of w x h
+    EXPECT_EQ(ScreenPixel(control, 1, 1), kRed);
+    EXPECT_EQ(ScreenPixel(control, w - 3, h - 3), kBlue);
+  }
+};
+
+// The picture takes the control's place, or the whole window's (with the window's size,
+// as the background does); stretched without bars, the fill showing through transparency.
+TEST_F(DisplayTest, PictureControlShowsTheImageStretchedOverItsTarget) {
+  constexpr std::int16_t kWide = 2;  // 4:1, where the samples are 4:3
+  host_.AddControl(window_, kWide, 100, 100, 200, 50, ControlKind::Plain);
+  // Off the screen's origin, where a picture placed at the window's own position would pass.
+  ::SetWindowPos(host_.WindowHwnd(window_), nullptr, 60, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  const COLORREF face = ::GetSysColor(COLOR_BTNFACE), workspace = ::GetSysColor(COLOR_APPWORKSPACE);
+  ASSERT_NE(face, workspace);
+  struct Row { std::string image; int whole; std::int16_t control; int workspace; std::vector<Probe> probes; };
+  const Row rows[] = {
+      {Sample("halves.png"), 0, kWide, 0, {{1, 1, kRed}, {95, 47, kRed}, {105, 2, kBlue}, {190, 47, kBlue}}},
+      {Sample("halves.png"), 1, kWide, 0, {{1, 1, kRed}, {1, 238, kRed}, {318, 1, kBlue}, {318, 238, kBlue}}},
+      {Sample("transparent.png"), 0, kImage, 0, {{2, 2, face}, {40, 30, kRed}}},
+      {Sample("transparent.png"), 0, kImage, 1, {{2, 2, workspace}, {40, 30, kRed}}},
+      {Sample("transparent.png"), kBackground, 0, 1, {{2, 2, workspace}, {160, 120, kRed}}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(::testing::Message() << "row " << (&row - rows));
+    const bool background = row.whole == kBackground;  // which returns 0
+    EXPECT_EQ(background ? pixet_->DisplayImageAsBackground(window_, row.image.c_str(), 0)
+                         : pixet_->DisplayImage(window_, row.image.c_str(), row.control, row.whole, row.workspace),
+              background ? 0 : 1);
+    HWND picture = pixet_->HPICTUREBOX;
+    EXPECT_EQ(::GetParent(picture), host_.ClientHwnd(window_));
+    EXPECT_EQ(InParent(picture), row.whole != 0 ? OuterBox() : InParent(ControlHwnd(row.control)));
+    EXPECT_FALSE(host_.PixelUnits(window_));
+    Pump();
+    for (const Probe& p : row.probes) EXPECT_EQ(ScreenPixel(picture, p.x, p.y), p.colour) << p.x << ", " << p.y;
+    ::DestroyWindow(picture);
+  }
+}
+
+// With no control to take the bitmap (no current window, so no parent for one), the
+// bitmap is deleted, not leaked.
+TEST_F(DisplayTest, BitmapThatNoControlTookIsDeleted) {
+  HBITMAP made = nullptr;
+  EngineTap<&engine::Table::GdipCreateHBITMAPFromBitmap> tap;
+  tap.after([&made](Gdiplus::GpBitmap*, HBITMAP* out, Gdiplus::ARGB) { made = *out; });
+  DesktopHost::SetCurrentWindow(nullptr);
+  EXPECT_EQ(pixet_->DisplayImage(window_, Sample("halves.png").c_str(), kImage, 1, 0), 1);
+  ASSERT_NE(made, nullptr);
+  BITMAP b{};
+  EXPECT_EQ(::GetObjectA(made, sizeof b, &b), 0) << "left undeleted";
+}
+
+// Given a window that is not the current one, the methods take the control (its handle,
+// size and place, read in the current window's own units) and the parent from the current
+// window; the given window gives only its pixel units (left on by DrawImage), the client
+// area that DrawImage invalidates, and the whole-window size of a picture control.
+TEST_F(DisplayTest, ControlsAreTheCurrentWindowsWhicheverWindowIsGiven) {
+  PixetHostWindow* current = host_.OpenWindow("current", 200, 150, 400, 0);
+  host_.AddControl(current, kImage, 30, 20, 100, 50, ControlKind::Plain);
+  DesktopHost::SetCurrentWindow(current);
+  const int x = host_.PixelsToUnitsX(30), y = host_.PixelsToUnitsY(20);
+  const Box in_units = {x, y, x + host_.PixelsToUnitsX(100), y + host_.PixelsToUnitsY(50)};
+  for (int whole : {0, 1}) {  // the flag only skips the invalidation
+    ::InvalidateRect(host_.ControlHwnd(current, kImage), nullptr, TRUE);  // no drawing left from before
+    Pump();
+    EXPECT_EQ(pixet_->DrawImage(window_, Sample("halves.png").c_str(), kImage, whole, 0), 1);
+    ExpectHalves(host_.ControlHwnd(current, kImage), 100, 50);
+    EXPECT_EQ(Pending(host_.ClientHwnd(window_)), (whole != 0 ? Box{0, 0, 0, 0} : in_units)) << whole;
+  }
+  EXPECT_EQ(ScreenPixel(ControlHwnd(), 40, 30), refhost::kImageBackground) << "the given window's control";
+  EXPECT_EQ(Pending(host_.ClientHwnd(current)), (Box{0, 0, 0, 0}));
+  EXPECT_TRUE(host_.PixelUnits(window_));
+  EXPECT_FALSE(host_.PixelUnits(current));
+
+  // A window the host does not know has no client area: nothing is invalidated (a null
+  // window would repaint every window on the desktop, window_ included).
+  Pump();
+  const int paints = host_.PaintCount(window_, kImage);
+  auto* unknown = reinterpret_cast<PixetHostWindow*>(0x3000);
+  EXPECT_EQ(pixet_->DrawImage(unknown, Sample("halves.png").c_str(), kImage, 0, 0), 1);
+  Pump();
+  EXPECT_EQ(host_.PaintCount(window_, kImage), paints);
+
+  HWND over_control = nullptr;
+  for (int whole : {0, 1}) {
+    HWND picture = reinterpret_cast<HWND>(static_cast<std::intptr_t>(pixet_->CreatePictureBox(window_, kImage, whole)));
+    EXPECT_EQ(picture, pixet_->HPICTUREBOX);
+    EXPECT_EQ(::GetParent(picture), host_.ClientHwnd(current));
+    EXPECT_EQ(InParent(picture), whole != 0 ? OuterBox() : in_units);
+    EXPECT_FALSE(host_.PixelUnits(window_));
+    if (whole == 0) over_control = picture;
+  }
+  EXPECT_EQ(host_.WrittenHandle(current, kImage), reinterpret_cast<std::intptr_t>(over_control));
+  EXPECT_EQ(host_.WrittenHandle(window_, kImage), 0);
+}
+
+}  // namespace
+}  // namespace pixet::testing

@@ -1,0 +1,106 @@
+// Loading images into image controls of windows and reports, and exchanging them with the
+// real clipboard, checked by what the controls and the clipboard hold afterwards.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/clipboard_support.h"
+#include "support/fixture.h"
+
+namespace pixet::testing {
+namespace {
+
+// The picture of the image-file bytes a control received, as the engine decodes them.
+Pixels Received(const std::vector<unsigned char>& bytes, const std::string& name) {
+  WriteFileBytes(Output(name), std::string(bytes.begin(), bytes.end()));
+  return FilePixels(Output(name));
+}
+
+class LoadTest : public PixetTest {};
+
+// Whatever the format, the control receives a BMP file with the source's picture.
+TEST_F(LoadTest, LoadImageHandsTheFilesPictureToWindowAndReportControls) {
+  for (const std::string sample : {"photo.png", "photo.jpg", "photo.tif", "indexed.gif"}) {
+    const std::string source = Sample(sample), name = "load-" + sample + ".bmp";
+    ASSERT_EQ(pixet_->LoadImage(window_, source.c_str(), kImage), 1) << sample;
+    ASSERT_EQ(pixet_->LoadImage(report_, source.c_str(), kImage), 1) << sample;
+    const std::vector<unsigned char>& bytes = host_.ImageBytes(window_, kImage);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 2), "BM") << sample;
+    const Pixels pixels = FilePixels(source);
+    EXPECT_EQ(Received(bytes, name), pixels) << sample;
+    EXPECT_EQ(host_.ImageBytes(report_, kImage), bytes) << sample;
+    // ImageMagick refuses the engine's 8-bit BMP header (its size leaves out the palette).
+    if (sample != "indexed.gif") ExpectForIdentify(name, "bmp", pixels.width, pixels.height);
+  }
+}
+
+// A working file left by an earlier run is never shown or copied, also when it cannot be
+// deleted: with a source that yields no image, nothing appears.
+TEST_F(LoadTest, StaleWorkingFilesAreNeverUsed) {
+  const std::string converted = TempFolder() + "kjj___.bmp";
+  const struct { std::string file; bool read_only; std::function<void()> call; } rows[] = {
+      {converted, false, [&] { pixet_->LoadImage(window_, "missing.png", kImage); }},
+      {converted, false, [&] { pixet_->LoadImage(report_, "missing.png", kImage); }},
+      {converted, true, [&] { pixet_->LoadImage(report_, Sample("photo.png").c_str(), kImage); }},
+      {"saved__0.bmp", false, [&] { pixet_->LoadImageFromClipboard(window_, kImage); }},
+      {"__svcv.bmp", false, [&] { pixet_->CopyToClipboard("missing.png"); }},
+  };
+  PutText("kept");
+  for (const auto& row : rows) {
+    ::CopyFileA(Sample("photo.bmp").c_str(), row.file.c_str(), FALSE);
+    if (row.read_only) ::SetFileAttributesA(row.file.c_str(), FILE_ATTRIBUTE_READONLY);
+    row.call();
+    EXPECT_TRUE(host_.ImageBytes(window_, kImage).empty()) << row.file;
+    EXPECT_TRUE(host_.ImageBytes(report_, kImage).empty()) << row.file;
+    EXPECT_EQ(ClipboardText(), "kept") << row.file;
+    if (row.read_only && ::SetFileAttributesA(row.file.c_str(), FILE_ATTRIBUTE_NORMAL)) RemoveFile(row.file);
+  }
+  EXPECT_EQ(TakeMessages(), std::vector<std::string>{"There was an error while loading the bitmap"});
+}
+
+// The clipboard's picture reaches the control, also when the clipboard holds only a DIB.
+TEST_F(LoadTest, PasteShowsTheClipboardsPicture) {
+  for (void (*put)(const Pixels&) : {&PutBitmap, &PutDibOnly}) {
+    put(TestPicture());
+    const int redraws = host_.RedrawCount(window_, kImage);
+    EXPECT_EQ(pixet_->LoadImageFromClipboard(window_, kImage), 1);
+    EXPECT_EQ(Received(host_.ImageBytes(window_, kImage), "paste.bmp"), TestPicture());
+    EXPECT_GT(host_.RedrawCount(window_, kImage), redraws);
+  }
+}
+
+// The file's pixels replace whatever the clipboard held; only names not ending in .bmp
+// (in any letter case) go through a conversion.
+TEST_F(LoadTest, CopyPutsTheFilesPixelsOnTheClipboard) {
+  ::CopyFileA(Sample("photo.jpg").c_str(), "no-extension", FALSE);
+  const struct { std::string file, pixels_of; bool converted; } rows[] = {
+      {Sample("photo.png") + "  ", Sample("photo.png"), true},
+      {Sample("photo.BMP"), Sample("photo.png"), false},
+      {"no-extension", Sample("photo.jpg"), true}};
+  for (const auto& row : rows) {
+    PutText("before");
+    const int startups = engine_.Startups();
+    EXPECT_EQ(pixet_->CopyToClipboard(row.file.c_str()), 1) << row.file;
+    EXPECT_EQ(ClipboardPixels(), FilePixels(row.pixels_of)) << row.file;
+    EXPECT_EQ(ClipboardText(), "") << row.file;
+    EXPECT_EQ(engine_.Startups() > startups, row.converted) << row.file;
+  }
+  RemoveFile("no-extension");
+}
+
+// The clipboard is owned by the current window's own handle; a paste, into another
+// window, reads it without taking it over.
+TEST_F(LoadTest, CopyMakesTheCurrentWindowTheClipboardOwner) {
+  PixetHostWindow* current = host_.OpenWindow("current", 100, 80, 400, 0);
+  DesktopHost::SetCurrentWindow(current);
+  ASSERT_EQ(pixet_->CopyToClipboard(Sample("photo.bmp").c_str()), 1);
+  EXPECT_EQ(::GetClipboardOwner(), host_.WindowHwnd(current));
+  EXPECT_EQ(pixet_->LoadImageFromClipboard(window_, kImage), 1);
+  EXPECT_EQ(::GetClipboardOwner(), host_.WindowHwnd(current));
+  EXPECT_EQ(Received(host_.ImageBytes(window_, kImage), "copy-paste.bmp"), FilePixels(Sample("photo.png")));
+}
+
+}  // namespace
+}  // namespace pixet::testing
