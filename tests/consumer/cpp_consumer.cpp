@@ -1,42 +1,27 @@
-// A C++ program on an installed Pixet: converts an image through the exported class.
-//   cpp_consumer SOURCE TARGET
-#include <cstdio>
+// A C++ program on an installed Pixet: the exported class over a host of its own.
+//   cpp_consumer SOURCE TARGET: converts SOURCE; a bad target's message must reach the host.
+#include <string>
 
 #include "pixet/pixet.h"
 
-namespace {
-
-// Prints Pixet's message boxes instead of showing them; has no windows.
-class PrintingHost final : public pixet::HostRuntime {
- public:
+struct Host final : pixet::HostRuntime {  // no windows; keeps the last message box text
+  std::string message;
   std::intptr_t ReadProperty(const pixet::HostTarget&, pixet::HostProperty) override { return 0; }
   void WriteProperty(const pixet::HostTarget&, pixet::HostProperty, std::intptr_t) override {}
   void WritePropertyText(const pixet::HostTarget&, pixet::HostProperty, const char*) override {}
   void WritePropertyBytes(const pixet::HostTarget&, pixet::HostProperty, const void*, std::size_t) override {}
   void Redraw(const pixet::HostTarget&) override {}
-  void ShowMessage(const char* text, const char*, pixet::MessageIcon) override {
-    std::fprintf(stderr, "message: %s\n", text);
-  }
+  void ShowMessage(const char* text, const char*, pixet::MessageIcon) override { message = text; }
 };
 
-}  // namespace
-
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: cpp_consumer SOURCE TARGET\n");
-    return 2;
-  }
-  PrintingHost host;
+  if (argc != 3) return 2;
+  Host host;
   PixetRegisterHost(&host);
-  int result = 0;
-  {
-    auto pixet = Pixet::Create();
-    if (pixet->ENGINELOADED == 1) result = pixet->ConvertImage(argv[1], argv[2]);
-    std::printf("cpp_consumer: engine %d, %u program resources, ConvertImage gave %d\n",
-                static_cast<int>(pixet->ENGINELOADED),
-                pixet->USEDRESOURCES != nullptr ? static_cast<unsigned>(pixet->USEDRESOURCES->Count()) : 0u,
-                static_cast<int>(result));
-  }
+  auto pixet = Pixet::Create();
+  const bool converted = pixet->ConvertImage(argv[1], argv[2]) == 1;
+  const bool refused = pixet->ConvertImage(argv[1], "cpp.xyz") == 0 && host.message == "Invalid Format!";
+  pixet.reset();
   PixetRegisterHost(nullptr);
-  return result == 1 ? 0 : 1;
+  return converted && refused ? 0 : 1;
 }
