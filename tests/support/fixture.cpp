@@ -1,6 +1,7 @@
 #include "support/fixture.h"
 
 #include <cstdlib>
+#include <thread>
 
 namespace pixet::testing {
 
@@ -32,8 +33,16 @@ void PixetTest::TearDown() {
     EXPECT_FALSE(FileExists(file)) << file << " left behind";
     ::DeleteFileA(file.c_str());
   }
-  EXPECT_TRUE(::OpenClipboard(nullptr)) << "clipboard left open";
-  ::CloseClipboard();
+  // Another window of another thread, as another program would: this thread could
+  // reopen its own.
+  bool clipboard_free = false;
+  std::thread([&] {
+    HWND other = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    clipboard_free = ::OpenClipboard(other) != FALSE;
+    if (clipboard_free) ::CloseClipboard();
+    ::DestroyWindow(other);
+  }).join();
+  EXPECT_TRUE(clipboard_free) << "clipboard left open";
   if (!resource_state_kept_) {
     EXPECT_EQ(pixet_->USERESOURCE, 0) << "resource switch left on";
     const std::string name(pixet_->RESOURCESDLLNAME, sizeof pixet_->RESOURCESDLLNAME);
