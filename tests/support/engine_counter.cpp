@@ -91,11 +91,9 @@ struct Shim;
 template <auto Member, Role R, class Ret, class... P>
 struct Shim<Member, R, Ret(WINGDIPAPI*)(P...)> {
   static inline Ret(WINGDIPAPI* original)(P...) = nullptr;
-  static inline const char* name = nullptr;
 
   static Ret WINGDIPAPI Call(P... args) {
     EngineCounter* c = g_active;
-    if (c != nullptr) c->OnCall(name);
     if constexpr (R == Role::Releases) {
       const void* object = std::get<0>(std::tie(args...));
       if (c != nullptr && object != nullptr) c->OnReleased(object);
@@ -131,9 +129,8 @@ struct Shim<Member, R, Ret(WINGDIPAPI*)(P...)> {
     return status;
   }
 
-  static void Install(engine::Table& table, const char* entry_name) {
+  static void Install(engine::Table& table) {
     original = table.*Member;
-    name = entry_name;
     if (original != nullptr) table.*Member = &Call;
   }
 };
@@ -159,7 +156,7 @@ EngineCounter::EngineCounter() {
   static_assert(sizeof(engine::Table) <= sizeof(saved_table_));
   std::memcpy(saved_table_, &table, sizeof table);
 #define PIXET_INSTALL_SHIM(entry, declaration) \
-  Shim<&engine::Table::entry, RoleOf(#entry)>::Install(table, #entry);
+  Shim<&engine::Table::entry, RoleOf(#entry)>::Install(table);
   PIXET_ENGINE_ENTRIES(PIXET_INSTALL_SHIM)
 #undef PIXET_INSTALL_SHIM
   g_active = this;
@@ -172,11 +169,6 @@ EngineCounter::~EngineCounter() {
 }
 
 EngineCounter* EngineCounter::active() { return g_active; }
-
-int EngineCounter::Calls(const std::string& entry) const {
-  auto it = calls_.find(entry);
-  return it == calls_.end() ? 0 : it->second;
-}
 
 void* EngineCounter::WrapStream(void* stream) {
   streams_.push_back(std::make_unique<CountingStream>(static_cast<IStream*>(stream)));
@@ -205,20 +197,12 @@ void EngineCounter::Reset() {
       s->Settle();
   }
   streams_.clear();
-  order_.clear();
-  calls_.clear();
   live_.clear();
-  made_ = startups_ = shutdowns_ = unknown_releases_ = 0;
+  startups_ = shutdowns_ = unknown_releases_ = 0;
 }
 
-void EngineCounter::OnCall(const char* entry) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  order_.emplace_back(entry);
-  ++calls_[entry];
-}
 void EngineCounter::OnMade(const void* object) {
   std::lock_guard<std::mutex> lock(mutex_);
-  ++made_;
   live_.insert(object);
 }
 void EngineCounter::OnReleased(const void* object) {

@@ -1,10 +1,9 @@
 // Counting shims around the engine table: while an EngineCounter lives, every table
-// entry is wrapped so tests can see which entries ran, in what order, and whether every
-// start-up was shut down and every engine object released. The shims may run on several
+// entry is wrapped so tests can see whether every start-up was shut down and every engine
+// object and stream released. The shims may run on several
 // threads at once; read the results once they are done.
 #pragma once
 
-#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -21,13 +20,10 @@ class EngineCounter {
   EngineCounter(const EngineCounter&) = delete;
   EngineCounter& operator=(const EngineCounter&) = delete;
 
-  int Calls(const std::string& entry) const;
-  const std::vector<std::string>& Order() const { return order_; }
   int Startups() const { return startups_; }
   int Shutdowns() const { return shutdowns_; }
   // Engine objects (images, bitmaps, graphics, attributes) made and not yet released.
   std::size_t Live() const { return live_.size(); }
-  int Made() const { return made_; }
   // Releases of objects this counter never saw made (double or foreign releases).
   int UnknownReleases() const { return unknown_releases_; }
 
@@ -39,10 +35,8 @@ class EngineCounter {
   // Streams not yet gone: held by the engine, still referenced by anyone else once the
   // engine let go, or whose memory block outlived them. Checks the released ones.
   int StreamsLeft();
-  void Reset();
 
   // Called by the shims.
-  void OnCall(const char* entry);
   void OnMade(const void* object);
   void OnReleased(const void* object);
   void OnStartup(bool ok);
@@ -53,11 +47,9 @@ class EngineCounter {
   static EngineCounter* active();
 
  private:
+  void Reset();
   std::mutex mutex_;
-  std::vector<std::string> order_;
-  std::map<std::string, int> calls_;
   std::set<const void*> live_;
-  int made_ = 0;
   int startups_ = 0;
   int shutdowns_ = 0;
   int unknown_releases_ = 0;
