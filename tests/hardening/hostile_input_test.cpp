@@ -182,7 +182,10 @@ Row Fetch(std::string name, std::string address, std::int32_t result, std::strin
     if (local.empty()) return;
     const bool sample = !stored.empty() && FileExists(Sample(stored));
     EXPECT_TRUE(Bytes(file) == (sample ? Bytes(Sample(stored)).substr(0, keep) : stored)) << file << " differs";
-    for (const char* up : {"..\\", "..\\..\\"}) EXPECT_FALSE(FileExists(temp + up + local)) << up;
+    for (const std::string& outside : {temp + "..\\" + local, temp + "..\\..\\" + local}) {
+      EXPECT_FALSE(FileExists(outside)) << outside;
+      RemoveFile(outside);
+    }
     RemoveFile(file);
   };
   return {"Download_" + name, Around(stale, Do(kLoad, address), check), result, {}, result == 1 ? kWindow : 0u};
