@@ -1,7 +1,8 @@
 // Hostile input across the whole API, one row per case: its result, its messages, and what
 // it may change. Before each row the target "hostile-out.png" holds old bytes, both image
 // controls a 40 x 30 picture and the clipboard a text; each keeps them unless the row says
-// otherwise. The fixture checks that nothing else was left behind.
+// otherwise; what a row writes goes afterwards. The fixture checks that nothing else was left
+// behind.
 #include <windows.h>
 
 #include <atomic>
@@ -53,6 +54,7 @@ class Hostile : public PixetTest, public ::testing::WithParamInterface<Row> {
 
 std::string Out(const std::string& ext) { return std::string(kOut) + "." + ext; }
 std::string Input(const std::string& file) { return Sample("hostile\\" + file); }
+// Letters and digits only, for a test's name.
 std::string Label(std::string s) { for (char& c : s) c = std::isalnum(c & 0xFF) ? c : '_'; return s; }
 std::string Bytes(const std::string& file) {
   const std::vector<unsigned char> bytes = ReadFileBytes(file);
@@ -150,7 +152,7 @@ Call InWindow(int width, int height, Call call) {
     t.field = 0;
   }, call);
 }
-const Step kOn99 = [](Hostile& t) { t.field = 99; };  // a control the window lacks
+const Step kOn99 = [](Hostile& t) { t.field = 99; };  // a control the window and the report lack
 const Step kPutPhoto = [](Hostile&) { PutBitmap(FilePixels(Sample("photo.png"))); };
 class UnboundPixet : public Pixet {  // its binding fails
  public:
@@ -279,7 +281,8 @@ std::vector<Row> Rows() {
        {"An error occurred calling InternetOpen function!"}},
   });
 
-  for (const Method& m : kMethods)  // into a control the window or the report lacks
+  // Host oddities: missing controls, odd window sizes, no current window.
+  for (const Method& m : kMethods)
     if (m.verb >= kLoad && m.verb != kCopy)
       rows.push_back({std::string("MissingControl_") + m.label, Around(kOn99, Do(m.verb, photo)), 1});
   for (int width : {0, 40000}) {
@@ -315,7 +318,6 @@ std::vector<Row> Rows() {
       {"HandleMissingModule", Do(kHandle, "LOGO", "no-such-module.dll"), 0, {kNoModule}},
       {"DisplayMissingResource", resource("", Do(kDisplay, "NOSUCHIMAGE")), 1},
       {"DrawFromMissingModule", resource("no-such-module.dll", Do(kDraw, "LOGO")), 1, {kNoModule}},
-      // Host oddities: missing controls, odd window sizes, no current window.
       {"BackgroundInZeroSizeWindow", InWindow(0, 0, Do(kBackground, photo)), 0},
       {"CaptureZeroSizeWindow", InWindow(0, 0, Do(kCapture, kBmp)), 0},
       {"CaptureRectOf40000", rect(0, 0, 40000, 4), 0, {}, kWrites},
