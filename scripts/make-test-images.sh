@@ -4,8 +4,8 @@
 set -euo pipefail
 dir=$1
 scripts=$(cd "$(dirname "$0")" && pwd)
-# Made again whenever this script changes.
-stamp=".complete-$(md5sum < "$0" | cut -c1-12)"
+# Made again whenever this script or the hostile-input generator changes.
+stamp=".complete-$(cat "$0" "$scripts/../tests/scripts/make_hostile_inputs.py" | md5sum | cut -c1-12)"
 mkdir -p "$dir"
 cd "$dir"
 [ -f "$stamp" ] && exit 0

@@ -1,80 +1,43 @@
 #!/usr/bin/env python3
-"""Test HTTP server on 127.0.0.1 for the download tests.
-
-  http_server.py start DATA_DIR INFO_FILE   serves in the background; INFO_FILE gets
-                                             "PORT CLOSED_PORT PID" once it listens
-  http_server.py stop INFO_FILE             stops that server and removes INFO_FILE
-
-Answers by what follows the last "/" or "\" of the request target, up to a "?":
-  *.png / *.jpg / *.jpeg   photo.png / photo.jpg from DATA_DIR
-  error*                   500 with an empty body
-  cut*                     200 announcing all of photo.png but sending its first 30 bytes
-  anything else            404 with the body "no such image"
-CLOSED_PORT is a port that was free when the server started: nothing listens there.
-"""
-import http.server
-import os
-import signal
-import socket
-import sys
-import time
-import urllib.parse
+# Test HTTP server on 127.0.0.1.
+#   http_server.py start DIR INFO   serves in the background; INFO gets "PORT CLOSED_PORT PID"
+#                                   once it listens (nothing listens on CLOSED_PORT)
+#   http_server.py stop INFO        stops that server and removes INFO
+# Answers by the request's last segment (after "/" or "\", before "?"):
+#   cut*     200 announcing all of photo.png, sending its first 30 bytes, then hanging up
+#   error*   500, empty body
+#   silent*  no answer: hangs up after 2 s
+#   *.png / *.jpg   DIR's photo.png / photo.jpg;  anything else: 404 "no such image"
+import http.server, os, signal, socket, sys, time
 
 
-def make_handler(data_dir):
-    def read(name):
-        with open(os.path.join(data_dir, name), "rb") as f:
-            return f.read()
-
-    class Handler(http.server.BaseHTTPRequestHandler):
-        protocol_version = "HTTP/1.1"
-
-        def log_message(self, *args):
-            pass
-
-        def answer(self, status, body, content_type, send=None):
-            self.send_response(status)
-            self.send_header("Content-Type", content_type)
-            self.send_header("Content-Length", str(len(body)))
-            self.send_header("Cache-Control", "no-store")
-            if send is not None:
-                self.send_header("Connection", "close")
-            self.end_headers()
-            self.wfile.write(body if send is None else body[:send])
-            self.wfile.flush()
-            if send is not None:
-                self.close_connection = True
-
-        def do_GET(self):
-            segment = self.path.replace("\\", "/").rsplit("/", 1)[-1].split("?", 1)[0].lower()
-            if segment.startswith("cut"):
-                self.answer(200, read("photo.png"), "image/png", send=30)
-            elif segment.startswith("error"):
-                self.answer(500, b"", "text/plain")
-            elif segment.endswith(".png"):
-                self.answer(200, read("photo.png"), "image/png")
-            elif segment.endswith(".jpg") or segment.endswith(".jpeg"):
-                self.answer(200, read("photo.jpg"), "image/jpeg")
-            else:
-                self.answer(404, b"no such image", "text/plain")
-
-    return Handler
+# HTTP/1.0: every connection ends with its answer.
+class Handler(http.server.BaseHTTPRequestHandler):
+    def do_GET(self):
+        name = self.path.replace("\\", "/").rsplit("/", 1)[-1].split("?")[0].lower()
+        photo = lambda ext: open(os.path.join(self.server.folder, "photo" + ext), "rb").read()
+        status, body, sent = 404, b"no such image", None
+        if name.startswith("silent"):
+            return time.sleep(2)
+        if name.startswith("cut"):
+            status, body, sent = 200, photo(".png"), 30
+        elif name.startswith("error"):
+            status, body = 500, b""
+        elif name.endswith((".png", ".jpg")):
+            status, body = 200, photo(name[-4:])
+        self.send_response(status)
+        self.send_header("Content-Length", str(len(body)))
+        self.send_header("Cache-Control", "no-store")
+        self.end_headers()
+        self.wfile.write(body[:sent])
 
 
-def closed_port():
-    s = socket.socket()
-    s.bind(("127.0.0.1", 0))
-    port = s.getsockname()[1]
-    s.close()
-    return port
-
-
-def start(data_dir, info):
+def start(folder, info):
     if os.path.exists(info):
         os.remove(info)
     if os.fork() == 0:
-        # Detached twice and holding none of the caller's descriptors, so that whoever
-        # waits for this command's output and its children is not kept waiting.
+        # Detached twice, holding none of the caller's descriptors: whoever waits for this
+        # command's output and children is not kept waiting.
         os.setsid()
         if os.fork() != 0:
             os._exit(0)
@@ -82,40 +45,34 @@ def start(data_dir, info):
         for fd in (0, 1, 2):
             os.dup2(devnull, fd)
         os.closerange(3, 1024)
-        server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), make_handler(data_dir))
-        server.daemon_threads = True
-        tmp = info + ".tmp"
-        with open(tmp, "w") as f:
-            f.write("%d %d %d\n" % (server.server_address[1], closed_port(), os.getpid()))
-        os.rename(tmp, info)
+        server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        server.folder, server.daemon_threads = folder, True
+        closed = socket.socket()  # bound for good and never listening: connections are refused
+        closed.bind(("127.0.0.1", 0))
+        with open(info + ".tmp", "w") as f:
+            f.write("%d %d %d\n" % (server.server_address[1], closed.getsockname()[1], os.getpid()))
+        os.rename(info + ".tmp", info)
         server.serve_forever()
-        os._exit(0)
     for _ in range(200):
         if os.path.exists(info):
-            print(open(info).read().strip())
-            return 0
+            return print(open(info).read().strip())
         time.sleep(0.05)
-    print("server did not start", file=sys.stderr)
-    return 1
+    sys.exit("server did not start")
 
 
 def stop(info):
     try:
         pid = int(open(info).read().split()[2])
-    except (OSError, IndexError, ValueError):
-        return 0
-    try:
+        os.remove(info)
         os.kill(pid, signal.SIGTERM)
-    except ProcessLookupError:
+    except (OSError, ValueError, IndexError):
         pass
-    os.remove(info)
-    return 0
 
 
 if __name__ == "__main__":
-    if len(sys.argv) == 4 and sys.argv[1] == "start":
-        sys.exit(start(sys.argv[2], sys.argv[3]))
-    if len(sys.argv) == 3 and sys.argv[1] == "stop":
-        sys.exit(stop(sys.argv[2]))
-    print(__doc__, file=sys.stderr)
-    sys.exit(2)
+    if sys.argv[1:2] == ["start"] and len(sys.argv) == 4:
+        start(sys.argv[2], sys.argv[3])
+    elif sys.argv[1:2] == ["stop"] and len(sys.argv) == 3:
+        stop(sys.argv[2])
+    else:
+        sys.exit("usage: http_server.py start DIR INFO | stop INFO")

@@ -1,94 +1,29 @@
 #!/usr/bin/env python3
-"""make_hostile_inputs.py DATA_DIR
-
-Writes DATA_DIR/hostile/ from the samples in DATA_DIR: files that look like images and
-are not, or not quite. Deterministic, so a failing case can be reproduced.
-
-  zero.EXT      zero bytes
-  cut.EXT       the first half of a valid sample
-  noise.EXT     4096 pseudo-random bytes
-  huge.EXT      a valid header declaring 65535 x 65535 pixels and next to no data
-  photo-png.jpg / photo-jpg.png / photo-bmp.gif   a valid image under another extension
-"""
-import os
-import random
-import shutil
-import struct
-import sys
-import zlib
-
-EXTENSIONS = ["png", "jpg", "gif", "tif", "bmp"]
-SAMPLE = {"png": "photo.png", "jpg": "photo.jpg", "gif": "indexed.gif", "tif": "photo.tif", "bmp": "photo.bmp"}
-SIDE = 65535
-
-
-def png_chunk(kind, data):
-    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
-
-
-def huge_png():
-    header = struct.pack(">IIBBBBB", SIDE, SIDE, 8, 2, 0, 0, 0)
-    rows = zlib.compress(b"\x00" + b"\x80" * 300)  # a few bytes of the first row
-    return b"\x89PNG\r\n\x1a\n" + png_chunk(b"IHDR", header) + png_chunk(b"IDAT", rows) + png_chunk(b"IEND", b"")
-
-
-def huge_bmp():
-    info = struct.pack("<IiiHHIIiiII", 40, SIDE, SIDE, 1, 24, 0, 0, 2835, 2835, 0, 0)
-    return b"BM" + struct.pack("<IHHI", 14 + 40 + 64, 0, 0, 14 + 40) + info + b"\x7f" * 64
-
-
-def huge_gif():
-    screen = b"GIF89a" + struct.pack("<HHBBB", SIDE, SIDE, 0x80, 0, 0) + b"\x00\x00\x00\xff\xff\xff"
-    image = b"\x2c" + struct.pack("<HHHHB", 0, 0, SIDE, SIDE, 0) + b"\x02\x02\x44\x01\x00"
-    return screen + image + b"\x3b"
-
-
-def huge_jpg(sample):
-    data = bytearray(sample)
-    for marker in (b"\xff\xc0", b"\xff\xc2"):  # baseline or progressive frame header
-        at = data.find(marker)
-        if at >= 0:
-            data[at + 5:at + 9] = struct.pack(">HH", SIDE, SIDE)
-            return bytes(data)
-    raise SystemExit("no frame header in the JPEG sample")
-
-
-def huge_tif():
-    # Little-endian, one strip of 16 bytes for a 65535 x 65535 grey image.
-    entries = [(256, 3, 1, SIDE), (257, 3, 1, SIDE), (258, 3, 1, 8), (259, 3, 1, 1), (262, 3, 1, 1),
-               (273, 4, 1, 8 + 2 + 12 * 9 + 4), (277, 3, 1, 1), (278, 3, 1, SIDE), (279, 4, 1, 16)]
-    ifd = struct.pack("<H", len(entries))
-    for tag, kind, count, value in entries:
-        packed = struct.pack("<HI", value, 0)[:4] if kind == 3 else struct.pack("<I", value)
-        ifd += struct.pack("<HHI", tag, kind, count) + packed
-    return b"II*\x00" + struct.pack("<I", 8) + ifd + struct.pack("<I", 0) + b"\x55" * 16
-
-
-def main():
-    data_dir = sys.argv[1]
-    out = os.path.join(data_dir, "hostile")
-    os.makedirs(out, exist_ok=True)
-    noise = random.Random(20261206)
-    for ext in EXTENSIONS:
-        with open(os.path.join(data_dir, SAMPLE[ext]), "rb") as f:
-            sample = f.read()
-        files = {
-            "zero": b"",
-            "cut": sample[: len(sample) // 2],
-            "noise": bytes(noise.getrandbits(8) for _ in range(4096)),
-        }
-        for stem, body in files.items():
-            with open(os.path.join(out, f"{stem}.{ext}"), "wb") as f:
-                f.write(body)
-    jpeg = open(os.path.join(data_dir, "photo.jpg"), "rb").read()
-    for ext, body in {"png": huge_png(), "bmp": huge_bmp(), "gif": huge_gif(), "jpg": huge_jpg(jpeg),
-                      "tif": huge_tif()}.items():
-        with open(os.path.join(out, f"huge.{ext}"), "wb") as f:
-            f.write(body)
-    for source, target in {"photo.png": "photo-png.jpg", "photo.jpg": "photo-jpg.png",
-                           "photo.bmp": "photo-bmp.gif"}.items():
-        shutil.copyfile(os.path.join(data_dir, source), os.path.join(out, target))
-
-
-if __name__ == "__main__":
-    main()
+# make_hostile_inputs.py DIR: writes DIR/hostile/ from DIR's samples, the same on every run.
+# Per extension: zero.EXT (no bytes), cut.EXT (a sample's first half), noise.EXT (4096
+# pseudo-random bytes), huge.EXT (a valid header declaring 65535 x 65535 pixels, next to no
+# data); and a valid image under another extension: png_as.jpg, jpg_as.png, bmp_as.gif.
+import os, random, struct, sys, zlib
+data, S, noise = sys.argv[1], 65535, random.Random(20261206)
+read = lambda name: open(os.path.join(data, name), "rb").read()
+chunk = lambda kind, body: struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+jpg = bytearray(read("photo.jpg"))
+at = jpg.find(b"\xff\xc0") if b"\xff\xc0" in jpg else jpg.find(b"\xff\xc2")  # frame header: baseline, progressive
+jpg[at + 5:at + 9] = struct.pack(">HH", S, S)
+tif = {256: S, 257: S, 258: 8, 259: 1, 262: 1, 273: 122, 277: 1, 278: S, 279: 16}  # one 16-byte strip of grey
+huge = {"png": b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", S, S, 8, 2, 0, 0, 0))
+        + chunk(b"IDAT", zlib.compress(b"\0" + b"\x80" * 300)) + chunk(b"IEND", b""),
+        "bmp": b"BM" + struct.pack("<IHHIIiiHHIIiiII", 118, 0, 0, 54, 40, S, S, 1, 24, 0, 0, 2835, 2835, 0, 0)
+        + b"\x7f" * 64, "jpg": bytes(jpg),
+        "gif": b"GIF89a" + struct.pack("<HHBBB", S, S, 0x80, 0, 0) + b"\0\0\0\xff\xff\xff,"
+        + struct.pack("<HHHHB", 0, 0, S, S, 0) + b"\x02\x02\x44\x01\x00;",
+        "tif": b"II*\0\x08\0\0\0\x09\0" + b"".join(struct.pack("<HHII", t, 4 if t in (273, 279) else 3, 1, v)
+                                                     for t, v in tif.items()) + b"\0" * 4 + b"\x55" * 16}
+os.makedirs(out := os.path.join(data, "hostile"), exist_ok=True)
+for e in ("png", "jpg", "gif", "tif", "bmp"):
+    body = read("indexed.gif" if e == "gif" else "photo." + e)
+    for stem, content in {"zero": b"", "cut": body[:len(body) // 2],
+                          "noise": bytes(noise.getrandbits(8) for _ in range(4096)), "huge": huge[e]}.items():
+        open(os.path.join(out, stem + "." + e), "wb").write(content)
+for name, sample in {"png_as.jpg": "photo.png", "jpg_as.png": "photo.jpg", "bmp_as.gif": "photo.bmp"}.items():
+    open(os.path.join(out, name), "wb").write(read(sample))
