@@ -58,12 +58,3 @@ class EngineCounter {
 };
 
 }  // namespace pixet::testing
-
-// Balance in one line, for EXPECT_TRUE with a readable failure.
-#define PIXET_EXPECT_BALANCED(counter)                                                   \
-  do {                                                                                   \
-    EXPECT_EQ((counter).Startups(), (counter).Shutdowns()) << "start-ups without shutdown"; \
-    EXPECT_EQ((counter).Live(), 0u) << "engine objects left undisposed";               \
-    EXPECT_EQ((counter).UnknownReleases(), 0) << "objects released twice";             \
-    EXPECT_EQ((counter).StreamsLeft(), 0) << "resource streams or their blocks left";    \
-  } while (0)

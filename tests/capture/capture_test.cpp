@@ -1,0 +1,131 @@
+// Screen contents saved as BMP files, read back here byte by byte and compared with what
+// the screen shows. CTest runs these tests on 32-, 16- and 8-bit (palette) screens too,
+// where rows need padding and the colour table carries bit masks or a palette.
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+
+#include "capture/bmp_capture.h"
+#include "support/fixture.h"
+
+using namespace pixet::testing;
+
+namespace {
+
+template <class T>
+T At(const std::vector<unsigned char>& bytes, std::size_t at) {
+  T value{};
+  if (at + sizeof value <= bytes.size()) std::memcpy(&value, &bytes[at], sizeof value);
+  return value;
+}
+
+// A BMP file whose pixels are read through its own colour table: a palette, bit masks,
+// or none (24 and 32 bits: 8 bits each).
+struct Bmp {
+  std::vector<unsigned char> bytes;
+  BITMAPINFOHEADER info;
+  explicit Bmp(const std::string& path) : bytes(ReadFileBytes(path)), info(At<BITMAPINFOHEADER>(bytes, 14)) {}
+  std::uint32_t Word(std::size_t at) const { return At<std::uint32_t>(bytes, at); }
+  std::size_t Stride() const { return (info.biWidth * info.biBitCount + 31) / 32 * 4; }  // whole 4-byte words
+  bool Indexed() const { return info.biBitCount <= 8; }
+  // The colour-table entries the format gives meaning to: a palette, or three bit masks.
+  std::size_t Entries() const { return Indexed() ? 256 : info.biCompression == BI_BITFIELDS ? 3 : 0; }
+  COLORREF Pixel(int x, int y) const {
+    const std::size_t row = info.biHeight > 0 ? info.biHeight - 1 - y : y;  // bottom-up unless negative
+    const std::size_t at = Word(10) + row * Stride() + x * info.biBitCount / 8;
+    const std::uint32_t v = Indexed() ? Word(54 + 4 * std::size_t{bytes.at(at)}) : Word(at);
+    const auto channel = [&](int i) {  // scaled to 0..255
+      const std::uint32_t m = !Indexed() && info.biCompression == BI_BITFIELDS ? Word(54 + 4 * i) : 0xFF0000u >> 8 * i;
+      return m != 0 ? (v & m) / (m & (~m + 1)) * 255 / (m / (m & (~m + 1))) : 0;
+    };
+    return RGB(channel(0), channel(1), channel(2));
+  }
+};
+
+class Capture : public PixetTest {
+ protected:
+  // Red, blue and green blocks on the client area; a block's corner meets the next one's.
+  void SetUp() override {
+    const struct { std::int16_t field; int x, y; COLORREF colour; } blocks[] = {
+        {2, 100, 20, RGB(255, 0, 0)}, {3, 160, 60, RGB(0, 0, 255)}, {4, 220, 100, RGB(0, 255, 0)}};
+    for (const auto& b : blocks) {
+      host_.AddControl(window_, b.field, b.x, b.y, 60, 40, ControlKind::Plain);
+      host_.SetControlColour(window_, b.field, b.colour);
+    }
+    Pump();
+    for (const auto& b : blocks) ASSERT_TRUE(Near(ScreenPixel(Client(), b.x + 30, b.y + 20), b.colour, 8));
+  }
+  HWND Client() const { return host_.ClientHwnd(window_); }
+  POINT OnScreen(POINT p) const { return ::ClientToScreen(Client(), &p), p; }
+  // Captures into a file that held something longer, under a name with trailing blanks;
+  // checks the layout, the size of the area at `corner` on the screen, and probes against
+  // the screen.
+  void Check(const std::string& what, const std::function<void(const char*)>& capture, POINT corner, SIZE size) {
+    SCOPED_TRACE(what);
+    const RECT area{corner.x, corner.y, corner.x + size.cx, corner.y + size.cy};
+    const std::string file = Output("capture-" + what + ".bmp");
+    WriteFileBytes(file, std::string(1 << 20, 'x'));
+    capture((file + "   ").c_str());
+    const Bmp bmp(file);
+    EXPECT_EQ(bmp.Word(0) & 0xFFFF, 0x4D42u);  // "BM"
+    EXPECT_EQ(bmp.Word(10), 1078u) << "the bits follow a full 256-entry colour table";
+    EXPECT_EQ(std::make_pair(bmp.info.biWidth, std::abs(bmp.info.biHeight)),
+              std::make_pair(area.right - area.left, area.bottom - area.top));
+    EXPECT_EQ(bmp.Word(2), bmp.bytes.size());
+    EXPECT_EQ(bmp.bytes.size(), 1078 + bmp.Stride() * std::abs(bmp.info.biHeight)) << bmp.info.biBitCount << " bits";
+    for (std::size_t at = 54 + 4 * bmp.Entries(); at < 1078; ++at)
+      ASSERT_EQ(At<unsigned char>(bmp.bytes, at), 0) << "colour table byte " << at << ", after the system's entries";
+    const POINT probes[] = {{0, 0}, {130, 40}, {190, 80}, {250, 120}, {158, 58}, {161, 61}, {162, 58}, {5, 225}};
+    for (const POINT& p : probes) {
+      const POINT s = OnScreen(p);
+      if (!::PtInRect(&area, s)) continue;
+      const COLORREF shown = ScreenPixel(nullptr, s.x, s.y), saved = bmp.Pixel(s.x - area.left, s.y - area.top);
+      EXPECT_TRUE(Near(saved, shown, 8)) << p.x << "," << p.y << ": file " << std::hex << saved << ", screen " << shown;
+    }
+  }
+};
+
+TEST_F(Capture, EachMethodSavesItsAreaAsTheScreenShowsIt) {
+  Check("desktop", [&](const char* f) { pixet_->CaptureDesktopToBmp(f); }, {0, 0},
+        {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)});
+  for (int width = 320; width < 324; ++width) {  // every remainder of 4, for client and frame widths
+    host_.ResizeWindow(window_, width, 240);
+    // The host's client area need not fill the frame's (a toolbar above it, say).
+    ::SetWindowPos(Client(), nullptr, 0, 10, width, 230, SWP_NOZORDER);
+    Pump();
+    const std::string w = std::to_string(width);
+    Check("client-" + w, [&](const char* f) { pixet_->CaptureClientToBmp(f); }, OnScreen({0, 0}), {width, 230});
+    Check("rectangle-" + w, [&](const char* f) { pixet_->CaptureClientRectToBmp(f, 157, 57, 7, 6); },
+          OnScreen({157, 57}), {7, 6});
+    RECT outer;
+    ::GetWindowRect(host_.WindowHwnd(window_), &outer);
+    const int outer_width = outer.right - outer.left;  // 4k + 3 is saved 4k + 4 wide
+    Check("window-" + w, [&](const char* f) { pixet_->CaptureWindowToBmp(f); }, {outer.left, outer.top},
+          {outer_width + (outer_width % 4 == 3), outer.bottom - outer.top});
+  }
+}
+
+TEST_F(Capture, NothingCapturedWritesNothing) {
+  const std::string file = Output("capture-kept.bmp");
+  WriteFileBytes(file, "earlier");
+  pixet_->CaptureClientRectToBmp(file.c_str(), 10, 10, 0, 20);
+  pixet::refhost::DesktopHost::SetCurrentWindow(nullptr);
+  pixet_->CaptureWindowToBmp(file.c_str());
+  EXPECT_EQ(ReadFileBytes(file), std::vector<unsigned char>({'e', 'a', 'r', 'l', 'i', 'e', 'r'}));
+}
+
+// The capture object holds a file of its own, "Bcr….bmp" in the temporary folder, while it lives.
+TEST(BmpCapture, HoldsAReservedBmpFileWhileItLives) {
+  std::string name;
+  {
+    const pixet::BmpCapture capture;
+    name = capture.GRADIENTFILE;
+    ASSERT_GT(name.size(), TempFolder().size() + 7);
+    EXPECT_EQ(name.substr(0, TempFolder().size() + 3) + name.substr(name.size() - 4), TempFolder() + "Bcr.bmp");
+    EXPECT_TRUE(FileExists(name) && FileExists(PixetBmpCapture()->GRADIENTFILE)) << "this one's and the library's";
+    EXPECT_NE(name, PixetBmpCapture()->GRADIENTFILE);
+  }
+  EXPECT_FALSE(FileExists(name));
+}
+
+}  // namespace

@@ -1,0 +1,102 @@
+// Images kept as type-0 resources of the test program and of a resource library
+// (pixet_test_resources.dll): engine images, the display methods' one-shot switch, files.
+#include <cstdio>
+#include <cstring>
+
+#include "core/engine.h"
+#include "support/fixture.h"
+
+using namespace pixet::testing;
+
+namespace {
+
+constexpr char kLibrary[] = "pixet_test_resources.dll";
+constexpr char kProgramLogo[] = "16x16 ff00ff00", kLibraryLogo[] = "20x12 ffffff00", kTile[] = "10x6 ff00ffff";
+
+class Resources : public PixetTest {
+ protected:
+  // "WxH centre-ARGB" of an engine image, which is then disposed through the library's table.
+  static std::string Seen(std::intptr_t handle) {
+    auto* image = reinterpret_cast<Gdiplus::GpBitmap*>(handle);
+    UINT w = 0, h = 0;
+    Gdiplus::ARGB centre = 0;
+    Gdiplus::DllExports::GdipGetImageWidth(image, &w);
+    Gdiplus::DllExports::GdipGetImageHeight(image, &h);
+    Gdiplus::DllExports::GdipBitmapGetPixel(image, static_cast<INT>(w / 2), static_cast<INT>(h / 2), &centre);
+    if (image != nullptr) PixetEngineTable()->GdipDisposeImage(image);
+    char text[40];
+    std::snprintf(text, sizeof text, "%ux%u %08lx", w, h, static_cast<unsigned long>(centre));
+    return text;
+  }
+  EngineStarted started_;  // the caller's engine start-up, which a lookup runs inside
+};
+
+TEST_F(Resources, LookupByNameOrNumberInTheProgramOrALibrary) {
+  const struct { const char* name; const char* module; const char* seen; } rows[] = {
+      {"LOGO", nullptr, kProgramLogo}, {"logo   ", nullptr, kProgramLogo}, {"#7", nullptr, kProgramLogo},
+      {"ZICON", nullptr, "8x8 ff0000ff"}, {"LOGO", kLibrary, kLibraryLogo},
+      {"TILE  ", "PIXET_TEST_RESOURCES  ", kTile}, {"#9", kLibrary, kTile}};
+  for (const auto& row : rows) {
+    pixet_->USERESOURCE = 1;
+    const std::intptr_t image = pixet_->ImageHandleFromResource(row.name, row.module);
+    EXPECT_EQ(pixet_->USERESOURCE, 0) << row.name;
+    EXPECT_EQ(::GetModuleHandleA(kLibrary), nullptr) << "the library is freed before the call returns";
+    EXPECT_EQ(engine_.StreamsHeld(), 1) << "the image owns its stream (and the tear-down sees both go with it)";
+    EXPECT_EQ(Seen(image), row.seen) << row.name << " (read after the library is gone)";
+  }
+}
+
+// "The host application's module" is what the host answers for its instance handle.
+TEST_F(Resources, OmittedModuleIsTheHostsApplicationInstance) {
+  HMODULE library = ::LoadLibraryA(kLibrary);
+  pixet::refhost::RecordingHost host;  // whose application is the resource library
+  host.SetValue(pixet::HostTarget::System(), pixet::HostProperty::InstanceHandle,
+                reinterpret_cast<std::intptr_t>(library));
+  ScopedHost scoped(&host);
+  EXPECT_EQ(Seen(pixet_->ImageHandleFromResource("LOGO")), kLibraryLogo);
+  ::FreeLibrary(library);
+}
+
+TEST_F(Resources, SwitchMakesTheNextDisplayCallTakeAResourceWhateverComesOfIt) {
+  ASSERT_TRUE(::CopyFileA(Sample("halves.png").c_str(), "LOGO", FALSE));  // a file named like it: red left
+  struct Row { bool draw; const char *module, *name; COLORREF shown; std::vector<std::string> messages; };
+  const Row rows[] = {
+      {false, "", "LOGO  ", RGB(0, 255, 0), {}}, {true, kLibrary, "LOGO", RGB(255, 255, 0), {}},
+      {false, kLibrary, "#9", RGB(0, 255, 255), {}}, {true, "", "NOSUCH", CLR_INVALID, {}},  // nothing shown
+      {false, "no-such.dll", "LOGO", CLR_INVALID, {"Can't load no-such.dll"}}};
+  for (const auto& row : rows) {
+    const auto show = [&](const char* name) {
+      const std::int32_t done = row.draw ? pixet_->DrawImage(window_, name, kImage, 0, 0)
+                                         : pixet_->DisplayImage(window_, name, kImage, 0, 0);
+      Pump();
+      EXPECT_EQ(done, 1);
+      return ScreenPixel(row.draw ? ControlHwnd() : pixet_->HPICTUREBOX, 5, 30);
+    };
+    std::memcpy(pixet_->RESOURCESDLLNAME, row.module, std::strlen(row.module));
+    pixet_->USERESOURCE = 1;
+    const COLORREF shown = show(row.name);
+    EXPECT_TRUE(row.shown == CLR_INVALID || shown == row.shown) << row.name << " shows " << std::hex << shown;
+    EXPECT_EQ(TakeMessages(), row.messages);
+    EXPECT_EQ(std::string(pixet_->RESOURCESDLLNAME, 128), std::string(128, ' ')) << row.name;
+    EXPECT_EQ(show("LOGO"), RGB(255, 0, 0)) << "the switch is off after " << row.name << ": the file of that name";
+  }
+  ::DeleteFileA("LOGO");
+}
+
+TEST_F(Resources, SaveResourceToFileWritesTheTargetsFormat) {
+  const struct { const char* name; const char* module; const char* target; const char* written; } rows[] = {
+      {"LOGO", nullptr, "res-logo.bmp", "bmp 16x16"}, {"PHOTO", nullptr, "res-photo.png", "png 24x16"},
+      {"ZICON", nullptr, "res-zicon.jpg", "jpeg 8x8"}, {"LOGO", kLibrary, "res-module-logo.tif", "tiff 20x12"},
+      {"#9", kLibrary, "res-module-tile.PNG  ", "png 10x6"}};
+  for (const auto& row : rows) {
+    // A library named in the field beforehand is not where an omitted module looks.
+    std::memcpy(pixet_->RESOURCESDLLNAME, kLibrary, std::strlen(kLibrary));
+    const std::string target = Output(row.target), file = target.substr(0, target.find_last_not_of(' ') + 1);
+    RemoveFile(file);
+    EXPECT_EQ(pixet_->SaveResourceToFile(row.name, target.c_str(), row.module), 1) << row.target;
+    const DecodedImage out = Decode(file);
+    EXPECT_EQ(out.format + " " + std::to_string(out.width) + "x" + std::to_string(out.height), row.written);
+  }
+}
+
+}  // namespace
