@@ -18,8 +18,6 @@ EngineStarted::EngineStarted() {
 }
 EngineStarted::~EngineStarted() { Gdiplus::GdiplusShutdown(token_); }
 
-std::uint32_t DecodedImage::Pixel(unsigned x, unsigned y) const { return argb.at(y * width + x); }
-
 DecodedImage Decode(const std::string& path) {
   EngineStarted started;
   DecodedImage result;
@@ -31,23 +29,14 @@ DecodedImage Decode(const std::string& path) {
     return result;
   GUID raw{};
   Gdiplus::DllExports::GdipGetImageRawFormat(bitmap, &raw);
-  if (raw == Gdiplus::ImageFormatBMP || raw == Gdiplus::ImageFormatMemoryBMP)
-    result.format = "bmp";
-  else if (raw == Gdiplus::ImageFormatJPEG)
-    result.format = "jpeg";
-  else if (raw == Gdiplus::ImageFormatPNG)
-    result.format = "png";
-  else if (raw == Gdiplus::ImageFormatTIFF)
-    result.format = "tiff";
-  else if (raw == Gdiplus::ImageFormatGIF)
-    result.format = "gif";
-  else
-    result.format = "other";
+  const std::pair<GUID, const char*> formats[] = {
+      {Gdiplus::ImageFormatBMP, "bmp"},   {Gdiplus::ImageFormatMemoryBMP, "bmp"}, {Gdiplus::ImageFormatJPEG, "jpeg"},
+      {Gdiplus::ImageFormatPNG, "png"},   {Gdiplus::ImageFormatTIFF, "tiff"},     {Gdiplus::ImageFormatGIF, "gif"}};
+  result.format = "other";
+  for (const auto& [guid, name] : formats)
+    if (raw == guid) result.format = name;
   Gdiplus::DllExports::GdipGetImageWidth(bitmap, &result.width);
   Gdiplus::DllExports::GdipGetImageHeight(bitmap, &result.height);
-  Gdiplus::PixelFormat format = 0;
-  Gdiplus::DllExports::GdipGetImagePixelFormat(bitmap, &format);
-  result.pixel_format = static_cast<std::int32_t>(format);
   result.argb.resize(static_cast<std::size_t>(result.width) * result.height);
   for (unsigned y = 0; y < result.height; ++y)
     for (unsigned x = 0; x < result.width; ++x) {

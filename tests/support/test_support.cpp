@@ -41,11 +41,6 @@ std::string Output(const std::string& name) {
   return "out\\" + name;
 }
 
-void ExpectForIdentify(const std::string& name, const std::string& format, unsigned width, unsigned height) {
-  std::ofstream manifest(Output("manifest.txt"), std::ios::app);
-  manifest << name << ' ' << format << ' ' << width << 'x' << height << '\n';
-}
-
 namespace {
 
 // "PORT CLOSED_PORT PID", written by the server once it listens.
@@ -58,18 +53,15 @@ std::pair<int, int> HttpServerPorts() {
   return {port, closed};
 }
 
+refhost::DesktopHost& Recorder() {
+  static refhost::DesktopHost host;
+  return host;
+}
+
 }  // namespace
 
 int HttpPort() { return HttpServerPorts().first; }
 int ClosedHttpPort() { return HttpServerPorts().second; }
-std::string HttpAddress(const std::string& path) { return "http://127.0.0.1:" + std::to_string(HttpPort()) + path; }
-
-PixetHostWindow* OpenImageWindow(refhost::DesktopHost& host, const char* title, std::int16_t field) {
-  PixetHostWindow* window = host.OpenWindow(title, 200, 150);
-  if (window != nullptr && !host.AddControl(window, field, 10, 10, 80, 60, refhost::ControlKind::Image))
-    return nullptr;
-  return window;
-}
 
 std::string TempFolder() {
   char buffer[MAX_PATH + 1];
@@ -77,33 +69,9 @@ std::string TempFolder() {
   return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
 }
 
-namespace {
-refhost::RecordingHost& Recorder() {
-  static refhost::RecordingHost host;
-  return host;
-}
-}  // namespace
-
 HostRuntime* DefaultHost() { return &Recorder(); }
-
-std::vector<Message> MessagesOf(const refhost::RecordingHost& host) {
-  std::vector<Message> out;
-  for (const auto& call : host.Calls())
-    if (call.operation == refhost::RecordingHost::Operation::Message)
-      out.push_back({call.text, call.caption, !call.captionNull, call.icon});
-  return out;
-}
-
-int CountReads(const refhost::RecordingHost& host, HostProperty id) {
-  int reads = 0;
-  for (const auto& call : host.Calls())
-    if (call.operation == refhost::RecordingHost::Operation::Read && call.id == id) ++reads;
-  return reads;
-}
-
-std::vector<Message> Messages() { return MessagesOf(Recorder()); }
-
-void ClearMessages() { Recorder().Clear(); }
+std::vector<refhost::Message> Messages() { return Recorder().Messages(); }
+void ClearMessages() { Recorder().ClearMessages(); }
 
 ScopedHost::ScopedHost(HostRuntime* host) : previous_(PixetRegisteredHost()) { PixetRegisterHost(host); }
 ScopedHost::~ScopedHost() { PixetRegisterHost(previous_); }
