@@ -33,16 +33,16 @@ TEST_F(LoadTest, LoadImageHandsTheFilesPictureToWindowAndReportControls) {
 // deleted: with a source that yields no image, nothing appears.
 TEST_F(LoadTest, StaleWorkingFilesAreNeverUsed) {
   const std::string converted = TempFolder() + "kjj___.bmp";
-  const struct { std::string file; bool read_only; std::function<void()> call; } rows[] = {
-      {converted, false, [&] { pixet_->LoadImage(window_, "missing.png", kImage); }},
-      {converted, true, [&] { pixet_->LoadImage(report_, Sample("photo.png").c_str(), kImage); }},
-      {"saved__0.bmp", false, [&] { pixet_->LoadImageFromClipboard(window_, kImage); }},
-      {"__svcv.bmp", false, [&] { pixet_->CopyToClipboard("missing.png"); }}};
+  const struct { std::string file; bool read_only; std::function<int()> call; } rows[] = {
+      {converted, false, [&] { return pixet_->LoadImage(window_, "missing.png", kImage); }},
+      {converted, true, [&] { return pixet_->LoadImage(report_, Sample("photo.png").c_str(), kImage); }},
+      {"saved__0.bmp", false, [&] { return pixet_->LoadImageFromClipboard(window_, kImage); }},
+      {"__svcv.bmp", false, [&] { return pixet_->CopyToClipboard("missing.png"); }}};
   PutText("kept");
   for (const auto& row : rows) {
     ::CopyFileA(Sample("photo.bmp").c_str(), row.file.c_str(), FALSE);
     if (row.read_only) ::SetFileAttributesA(row.file.c_str(), FILE_ATTRIBUTE_READONLY);
-    row.call();
+    EXPECT_NE(row.call(), 1) << row.file << " reported as loaded";
     EXPECT_TRUE(host_.ImageBytes(window_, kImage).empty() && host_.ImageBytes(report_, kImage).empty()) << row.file;
     EXPECT_EQ(ClipboardText(), "kept") << row.file;
     if (row.read_only && ::SetFileAttributesA(row.file.c_str(), FILE_ATTRIBUTE_NORMAL)) RemoveFile(row.file);
