@@ -14,31 +14,16 @@ constexpr COLORREF kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255);
 constexpr int kBackground = -1;  // a row of DisplayImageAsBackground
 using Box = std::vector<long>;   // left, top, right, bottom
 struct Probe { int x, y; COLORREF colour; };
+enum Kind { kInParent, kOuter, kPending };  // kOuter: the window's own size at the origin
 
-Box InParent(HWND child) {
+Box BoxOf(HWND hwnd, Kind kind) {
   RECT r{};
-  ::GetWindowRect(child, &r);
-  ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-  return {r.left, r.top, r.right, r.bottom};
-}
-Box Pending(HWND hwnd) {  // the part of the window waiting to be painted
-  RECT r{};
-  ::GetUpdateRect(hwnd, &r, FALSE);
-  return {r.left, r.top, r.right, r.bottom};
+  if (kind == kPending) ::GetUpdateRect(hwnd, &r, FALSE); else ::GetWindowRect(hwnd, &r);
+  if (kind == kInParent) ::MapWindowPoints(nullptr, ::GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
+  return kind == kOuter ? Box{0, 0, r.right - r.left, r.bottom - r.top} : Box{r.left, r.top, r.right, r.bottom};
 }
 
-class DisplayTest : public PixetTest {
- protected:
-  Box OuterBox() const {  // the size of window_ itself, at the origin
-    RECT r{};
-    ::GetWindowRect(host_.WindowHwnd(window_), &r);
-    return {0, 0, r.right - r.left, r.bottom - r.top};
-  }
-  void ExpectHalves(HWND control, int w, int h) {  // halves.png stretched over all of w x h
-    EXPECT_EQ(ScreenPixel(control, 1, 1), kRed);
-    EXPECT_EQ(ScreenPixel(control, w - 3, h - 3), kBlue);
-  }
-};
+class DisplayTest : public PixetTest {};
 
 // The picture takes the control's place, or the whole window's (with the window's size,
 // as the background does); stretched without bars, the fill showing through transparency.
@@ -48,7 +33,6 @@ TEST_F(DisplayTest, PictureControlShowsTheImageStretchedOverItsTarget) {
   // Off the screen's origin, where a picture placed at the window's own position would pass.
   ::SetWindowPos(host_.WindowHwnd(window_), nullptr, 60, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   const COLORREF face = ::GetSysColor(COLOR_BTNFACE), workspace = ::GetSysColor(COLOR_APPWORKSPACE);
-  ASSERT_NE(face, workspace);
   struct Row { std::string image; int whole; std::int16_t control; int workspace; std::vector<Probe> probes; };
   const Row rows[] = {
       {Sample("halves.png"), 0, kWide, 0, {{1, 1, kRed}, {95, 47, kRed}, {105, 2, kBlue}, {190, 47, kBlue}}},
@@ -59,31 +43,17 @@ TEST_F(DisplayTest, PictureControlShowsTheImageStretchedOverItsTarget) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(::testing::Message() << "row " << (&row - rows));
-    const bool background = row.whole == kBackground;  // which returns 0
-    EXPECT_EQ(background ? pixet_->DisplayImageAsBackground(window_, row.image.c_str(), 0)
-                         : pixet_->DisplayImage(window_, row.image.c_str(), row.control, row.whole, row.workspace),
-              background ? 0 : 1);
+    if (row.whole == kBackground) EXPECT_EQ(pixet_->DisplayImageAsBackground(window_, row.image.c_str(), 0), 0);
+    else EXPECT_EQ(pixet_->DisplayImage(window_, row.image.c_str(), row.control, row.whole, row.workspace), 1);
     HWND picture = pixet_->HPICTUREBOX;
     EXPECT_EQ(::GetParent(picture), host_.ClientHwnd(window_));
-    EXPECT_EQ(InParent(picture), row.whole != 0 ? OuterBox() : InParent(ControlHwnd(row.control)));
+    EXPECT_EQ(BoxOf(picture, kInParent),
+              row.whole != 0 ? BoxOf(host_.WindowHwnd(window_), kOuter) : BoxOf(ControlHwnd(row.control), kInParent));
     EXPECT_FALSE(host_.PixelUnits(window_));
     Pump();
     for (const Probe& p : row.probes) EXPECT_EQ(ScreenPixel(picture, p.x, p.y), p.colour) << p.x << ", " << p.y;
     ::DestroyWindow(picture);
   }
-}
-
-// With no control to take the bitmap (no current window, so no parent for one), the
-// bitmap is deleted, not leaked.
-TEST_F(DisplayTest, BitmapThatNoControlTookIsDeleted) {
-  HBITMAP made = nullptr;
-  EngineTap<&engine::Table::GdipCreateHBITMAPFromBitmap> tap;
-  tap.after([&made](Gdiplus::GpBitmap*, HBITMAP* out, Gdiplus::ARGB) { made = *out; });
-  DesktopHost::SetCurrentWindow(nullptr);
-  EXPECT_EQ(pixet_->DisplayImage(window_, Sample("halves.png").c_str(), kImage, 1, 0), 1);
-  ASSERT_NE(made, nullptr);
-  BITMAP b{};
-  EXPECT_EQ(::GetObjectA(made, sizeof b, &b), 0) << "left undeleted";
 }
 
 // Given a window that is not the current one, the methods take the control (its handle,
@@ -94,17 +64,17 @@ TEST_F(DisplayTest, ControlsAreTheCurrentWindowsWhicheverWindowIsGiven) {
   PixetHostWindow* current = host_.OpenWindow("current", 200, 150, 400, 0);
   host_.AddControl(current, kImage, 30, 20, 100, 50, ControlKind::Plain);
   DesktopHost::SetCurrentWindow(current);
+  const HWND drawn = host_.ControlHwnd(current, kImage);
   const int x = host_.PixelsToUnitsX(30), y = host_.PixelsToUnitsY(20);
   const Box in_units = {x, y, x + host_.PixelsToUnitsX(100), y + host_.PixelsToUnitsY(50)};
   for (int whole : {0, 1}) {  // the flag only skips the invalidation
-    ::InvalidateRect(host_.ControlHwnd(current, kImage), nullptr, TRUE);  // no drawing left from before
+    ::InvalidateRect(drawn, nullptr, TRUE);  // no drawing left from before
     Pump();
     EXPECT_EQ(pixet_->DrawImage(window_, Sample("halves.png").c_str(), kImage, whole, 0), 1);
-    ExpectHalves(host_.ControlHwnd(current, kImage), 100, 50);
-    EXPECT_EQ(Pending(host_.ClientHwnd(window_)), (whole != 0 ? Box{0, 0, 0, 0} : in_units)) << whole;
+    EXPECT_EQ((std::pair{ScreenPixel(drawn, 1, 1), ScreenPixel(drawn, 97, 47)}), (std::pair{kRed, kBlue}));
+    EXPECT_EQ(BoxOf(host_.ClientHwnd(window_), kPending), (whole != 0 ? Box{0, 0, 0, 0} : in_units)) << whole;
   }
   EXPECT_EQ(ScreenPixel(ControlHwnd(), 40, 30), refhost::kImageBackground) << "the given window's control";
-  EXPECT_EQ(Pending(host_.ClientHwnd(current)), (Box{0, 0, 0, 0}));
   EXPECT_TRUE(host_.PixelUnits(window_));
   EXPECT_FALSE(host_.PixelUnits(current));
 
@@ -112,22 +82,27 @@ TEST_F(DisplayTest, ControlsAreTheCurrentWindowsWhicheverWindowIsGiven) {
   // window would repaint every window on the desktop, window_ included).
   Pump();
   const int paints = host_.PaintCount(window_, kImage);
-  auto* unknown = reinterpret_cast<PixetHostWindow*>(0x3000);
-  EXPECT_EQ(pixet_->DrawImage(unknown, Sample("halves.png").c_str(), kImage, 0, 0), 1);
+  EXPECT_EQ(pixet_->DrawImage(reinterpret_cast<PixetHostWindow*>(0x3000), Sample("halves.png").c_str(), kImage, 0, 0), 1);
   Pump();
   EXPECT_EQ(host_.PaintCount(window_, kImage), paints);
 
-  HWND over_control = nullptr;
-  for (int whole : {0, 1}) {
+  for (int whole : {1, 0}) {
     HWND picture = reinterpret_cast<HWND>(static_cast<std::intptr_t>(pixet_->CreatePictureBox(window_, kImage, whole)));
     EXPECT_EQ(picture, pixet_->HPICTUREBOX);
     EXPECT_EQ(::GetParent(picture), host_.ClientHwnd(current));
-    EXPECT_EQ(InParent(picture), whole != 0 ? OuterBox() : in_units);
+    EXPECT_EQ(BoxOf(picture, kInParent), whole != 0 ? BoxOf(host_.WindowHwnd(window_), kOuter) : in_units);
     EXPECT_FALSE(host_.PixelUnits(window_));
-    if (whole == 0) over_control = picture;
   }
-  EXPECT_EQ(host_.WrittenHandle(current, kImage), reinterpret_cast<std::intptr_t>(over_control));
+  EXPECT_EQ(host_.WrittenHandle(current, kImage), reinterpret_cast<std::intptr_t>(pixet_->HPICTUREBOX));
   EXPECT_EQ(host_.WrittenHandle(window_, kImage), 0);
+
+  // With no current window there is no parent, so no control takes the bitmap: it is deleted, not leaked.
+  HBITMAP made = nullptr;
+  EngineTap<&engine::Table::GdipCreateHBITMAPFromBitmap> tap;
+  tap.after([&made](Gdiplus::GpBitmap*, HBITMAP* out, Gdiplus::ARGB) { made = *out; });
+  DesktopHost::SetCurrentWindow(nullptr);
+  EXPECT_EQ(pixet_->DisplayImage(window_, Sample("halves.png").c_str(), kImage, 1, 0), 1);
+  EXPECT_TRUE(made != nullptr && ::GetObjectType(made) == 0) << "left undeleted";
 }
 
 }  // namespace
