@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# screen_depth.sh PREFIX SCREEN COMMAND...
-# Runs COMMAND in a display session of its own whose screen is SCREEN (WxHxDEPTH), also
+# screen_depth.sh PREFIX SCREEN DIR COMMAND...
+# Runs COMMAND in DIR (made if missing) in a display session of its own whose screen is SCREEN (WxHxDEPTH), also
 # from inside a running session. That session's wineserver serves PREFIX on its own
 # display, and one prefix has one server, so the run gets a copy of the prefix that lives
 # as long as the run: Wine's own files (1.3 GB of DLLs, only read) are hard-linked, and
@@ -8,7 +8,9 @@
 # A run that takes over 120 s is stopped: a capture that overruns its pixel buffer (rows
 # not rounded up) corrupts the heap, and the crash then hangs instead of ending.
 set -euo pipefail
-prefix=$(realpath -m "$1") screen=$2; shift 2
+prefix=$(realpath -m "$1") screen=$2 dir=$3; shift 3
+scripts=$(cd "$(dirname "$0")/../../scripts" && pwd)
+mkdir -p "$dir" && cd "$dir"
 copy=$prefix.screen-$screen
 rm -rf "$copy"
 trap 'rm -rf "$copy"' EXIT
@@ -17,4 +19,4 @@ for part in system.reg user.reg userdef.reg drive_c/users; do
   rm -rf "${copy:?}/$part"
   cp -a "$prefix/$part" "$copy/$part"
 done
-env -u PIXET_SESSION PIXET_SCREEN="$screen" "$(dirname "$0")/../../scripts/with-display.sh" "$copy" timeout 120 "$@"
+env -u PIXET_SESSION PIXET_SCREEN="$screen" "$scripts/with-display.sh" "$copy" timeout 120 "$@"
