@@ -1,6 +1,7 @@
 // Loads pixet.dll at run time, looks at the capture object's reserved file, unloads the
 // library and looks again. Writes "key value" lines to the file named by its argument.
-// It must not link the library: loading it here is what is being watched.
+// It must not link the library: loading it here is what is being watched (by the
+// BmpCapture test of the capture suite).
 #include <windows.h>
 
 #include <cstdio>
@@ -8,28 +9,17 @@
 
 #include "capture/bmp_capture.h"
 
-namespace {
-
-bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-}  // namespace
-
 int main(int argc, char** argv) {
-  if (argc != 2) return 2;
-  FILE* out = std::fopen(argv[1], "w");
+  FILE* out = argc == 2 ? std::fopen(argv[1], "w") : nullptr;
   if (out == nullptr) return 2;
   HMODULE library = ::LoadLibraryA("pixet.dll");
-  std::fprintf(out, "loaded %d\n", library != nullptr);
-  using Getter = pixet::BmpCapture* (*)();
   FARPROC entry = library != nullptr ? ::GetProcAddress(library, "PixetBmpCapture") : nullptr;
-  auto get = reinterpret_cast<Getter>(reinterpret_cast<void*>(entry));
-  pixet::BmpCapture* capture = get != nullptr ? get() : nullptr;
-  const std::string name = capture != nullptr ? capture->GRADIENTFILE : "";
-  std::fprintf(out, "file %s\n", name.c_str());
-  std::fprintf(out, "exists_loaded %d\n", !name.empty() && Exists(name));
-
+  using Getter = pixet::BmpCapture* (*)();
+  pixet::BmpCapture* capture = entry != nullptr ? reinterpret_cast<Getter>(reinterpret_cast<void*>(entry))() : nullptr;
+  const std::string name = capture != nullptr ? capture->GRADIENTFILE : "";  // a copy: the library goes
+  const auto exists = [&] { return !name.empty() && ::GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; };
+  std::fprintf(out, "loaded %d\nfile %s\nexists_loaded %d\n", library != nullptr, name.c_str(), exists());
   std::fprintf(out, "freed %d\n", library != nullptr && ::FreeLibrary(library));
-  std::fprintf(out, "exists_freed %d\n", !name.empty() && Exists(name));
-  std::fclose(out);
-  return 0;
+  std::fprintf(out, "exists_freed %d\n", exists());
+  return std::fclose(out), 0;
 }
