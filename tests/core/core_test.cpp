@@ -82,7 +82,8 @@ TEST_F(Core, WideConverterUsesTheSystemCodePageAndFixedLengthText) {
 TEST_F(WorkingFiles, EightThreadsAtOnceEachGetWhatTheyGetAlone) {
   const char* sources[] = {"photo.png", "palette.png", "primaries.png", "photo.jpg"};
   const auto round = [&](Pixet& p, int i) {  // in a window of its own, current for the thread
-    PixetHostWindow* window = OpenImageWindow(host_, "worker", kImage);
+    PixetHostWindow* window = host_.OpenWindow("worker", 200, 150);
+    host_.AddControl(window, kImage, 10, 10, 80, 60, ControlKind::Image);
     DesktopHost::SetCurrentWindow(window);
     const std::string out = "mt-" + std::to_string(i) + ".bmp";
     p.LoadImage(window, Sample(sources[i % 4]).c_str(), kImage);

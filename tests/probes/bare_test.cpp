@@ -16,7 +16,7 @@ TEST(NoResources, BoundObjectWithAnEmptyList) {
 // The message boxes shown since the last call, as "text [caption] icon".
 static std::vector<std::string> Boxes() {
   std::vector<std::string> boxes;
-  for (const Message& m : Messages()) boxes.push_back(m.text + " [" + m.caption + "] " + std::to_string((int)m.icon));
+  for (const pixet::refhost::Message& m : Messages()) boxes.push_back(m.text + " [" + m.caption + "] " + std::to_string((int)m.icon));
   return ClearMessages(), boxes;
 }
 
