@@ -1,7 +1,6 @@
 #include "support/fixture.h"
 
 #include <cstdlib>
-#include <thread>
 
 namespace pixet::testing {
 
@@ -33,15 +32,10 @@ void PixetTest::TearDown() {
     EXPECT_FALSE(FileExists(file)) << file << " left behind";
     ::DeleteFileA(file.c_str());
   }
-  // Another window of another thread, as another program would: this thread could
-  // reopen its own.
-  bool clipboard_free = false;
-  std::thread([&] {
-    HWND other = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    clipboard_free = ::OpenClipboard(other) != FALSE;
-    if (clipboard_free) ::CloseClipboard();
-    ::DestroyWindow(other);
-  }).join();
+  // Opened for a window, as another program would: a clipboard left open without one
+  // could be opened again without one.
+  const bool clipboard_free = ::OpenClipboard(host_.WindowHwnd(window_)) != FALSE;
+  if (clipboard_free) ::CloseClipboard();
   EXPECT_TRUE(clipboard_free) << "clipboard left open";
   if (!resource_state_kept_) {
     EXPECT_EQ(pixet_->USERESOURCE, 0) << "resource switch left on";
