@@ -32,9 +32,9 @@ void PixetTest::TearDown() {
     EXPECT_FALSE(FileExists(file)) << file << " left behind";
     ::DeleteFileA(file.c_str());
   }
-  // Opened for a window, as another program would: a clipboard left open without one
-  // could be opened again without one.
-  const bool clipboard_free = ::OpenClipboard(host_.WindowHwnd(window_)) != FALSE;
+  // Opened for a window that no call names as owner (the report's), as another program
+  // would: a clipboard left open for none, or for the test window, could be reopened so.
+  const bool clipboard_free = ::OpenClipboard(host_.ReportHwnd(report_)) != FALSE;
   if (clipboard_free) ::CloseClipboard();
   EXPECT_TRUE(clipboard_free) << "clipboard left open";
   if (!resource_state_kept_) {
