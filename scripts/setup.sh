@@ -40,11 +40,11 @@ binfmt=/proc/sys/fs/binfmt_misc
 if [ ! -e "$binfmt/register" ]; then
   as_root mount -t binfmt_misc binfmt_misc "$binfmt" 2>/dev/null || true
 fi
-i386_entries() {
+i386_entries() {  # the enabled ones
   local e
   for e in "$binfmt"/*; do
     case ${e##*/} in register|status) continue ;; esac
-    [ -f "$e" ] && grep -q '^interpreter .*i386' "$e" && echo "$e"
+    [ -f "$e" ] && grep -qx enabled "$e" && grep -q '^interpreter .*i386' "$e" && echo "$e"
   done
 }
 set_entries() {  # 1 enables, 0 disables
@@ -52,7 +52,6 @@ set_entries() {  # 1 enables, 0 disables
   for e in "${entries[@]}"; do echo "$1" | as_root tee "$e" >/dev/null; done
 }
 mapfile -t entries < <(i386_entries)
-mapfile -t entries < <(for e in "${entries[@]}"; do grep -qx enabled "$e" && echo "$e"; done)
 set_entries 0
 if timeout 60 /usr/lib/wine/wine --version >/dev/null 2>&1; then
   i686_mode=native

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # screen_depth.sh PREFIX SCREEN DIR COMMAND...
-# Runs COMMAND in DIR (made if missing) in a display session of its own whose screen is SCREEN (WxHxDEPTH), also
-# from inside a running session. That session's wineserver serves PREFIX on its own
+# Runs COMMAND in DIR (made if missing) in a display session of its own whose screen is
+# SCREEN (WxHxDEPTH), also from inside a running session. That session's wineserver serves PREFIX on its own
 # display, and one prefix has one server, so the run gets a copy of the prefix that lives
 # as long as the run: Wine's own files (1.3 GB of DLLs, only read) are hard-linked, and
 # what is written in place gets real copies: the registry and the users' folders.

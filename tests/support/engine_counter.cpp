@@ -168,8 +168,6 @@ EngineCounter::~EngineCounter() {
   Reset();
 }
 
-EngineCounter* EngineCounter::active() { return g_active; }
-
 void* EngineCounter::WrapStream(void* stream) {
   streams_.push_back(std::make_unique<CountingStream>(static_cast<IStream*>(stream)));
   return static_cast<IStream*>(streams_.back().get());

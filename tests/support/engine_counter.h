@@ -1,7 +1,7 @@
 // Counting shims around the engine table: while an EngineCounter lives, every table
 // entry is wrapped so tests can see whether every start-up was shut down and every engine
-// object and stream released. The shims may run on several
-// threads at once; read the results once they are done.
+// object and stream released. The shims may run on several threads at once; read the
+// results once they are done.
 #pragma once
 
 #include <memory>
@@ -27,10 +27,8 @@ class EngineCounter {
   // Releases of objects this counter never saw made (double or foreign releases).
   int UnknownReleases() const { return unknown_releases_; }
 
-  // Streams handed to GdipCreateBitmapFromStream. Each reaches the engine wrapped, so the
-  // counter sees when the engine lets go of it.
-  int Streams() const { return static_cast<int>(streams_.size()); }
-  // Streams the engine still holds (an image made from one keeps it).
+  // Streams handed to GdipCreateBitmapFromStream reach the engine wrapped, so the counter
+  // sees when it lets go of them. Those it still holds (an image made from one keeps it):
   int StreamsHeld() const;
   // Streams not yet gone: held by the engine, still referenced by anyone else once the
   // engine let go, or whose memory block outlived them. Checks the released ones.
@@ -44,7 +42,6 @@ class EngineCounter {
   struct CountingStream;
   void* WrapStream(void* stream);  // an IStream*, wrapped; the caller releases the wrapper
 
-  static EngineCounter* active();
 
  private:
   void Reset();

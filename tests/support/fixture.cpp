@@ -37,11 +37,9 @@ void PixetTest::TearDown() {
   const bool clipboard_free = ::OpenClipboard(host_.ReportHwnd(report_)) != FALSE;
   if (clipboard_free) ::CloseClipboard();
   EXPECT_TRUE(clipboard_free) << "clipboard left open";
-  if (!resource_state_kept_) {
-    EXPECT_EQ(pixet_->USERESOURCE, 0) << "resource switch left on";
-    const std::string name(pixet_->RESOURCESDLLNAME, sizeof pixet_->RESOURCESDLLNAME);
-    EXPECT_EQ(name.find_first_not_of(' '), std::string::npos) << "resource library left named: " << name;
-  }
+  EXPECT_EQ(pixet_->USERESOURCE, 0) << "resource switch left on";
+  const std::string name(pixet_->RESOURCESDLLNAME, sizeof pixet_->RESOURCESDLLNAME);
+  EXPECT_EQ(name.find_first_not_of(' '), std::string::npos) << "resource library left named: " << name;
   const std::vector<std::string> unexpected = TakeMessages();
   EXPECT_TRUE(unexpected.empty()) << "message box not expected: " << unexpected.front();
 }

@@ -3,8 +3,8 @@
 // WinINet use is counted. After every test, whatever it did, nothing may be left behind:
 // engine start-ups balance their shutdowns and no engine object, stream or block lives;
 // no WinINet handle is open; no working file is left; the clipboard can be opened; the
-// resource switch is off and no resource library is named (unless the test keeps them);
-// and every message box shown was taken by the test.
+// resource switch is off and no resource library is named; and every message box shown
+// was taken by the test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -42,8 +42,6 @@ class PixetTest : public ::testing::Test {
   // The texts of the message boxes shown since the last call, in order; taking them is
   // what makes them expected.
   std::vector<std::string> TakeMessages();
-  // This test leaves the resource switch or library name set on purpose.
-  void KeepResourceState() { resource_state_kept_ = true; }
   void Pump() { host_.PumpMessages(); }
   HWND ControlHwnd(std::int16_t field = kImage) const { return host_.ControlHwnd(window_, field); }
 
@@ -54,9 +52,6 @@ class PixetTest : public ::testing::Test {
   std::unique_ptr<Pixet> pixet_ = Pixet::Create();  // before the counters: binding refills the tables
   EngineCounter engine_;
   InternetCounter internet_;
-
- private:
-  bool resource_state_kept_ = false;
 };
 
 // The files the library works through, in the current and the temporary folder.
