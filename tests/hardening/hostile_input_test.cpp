@@ -110,7 +110,12 @@ Call Do(Verb verb, std::string a = "", std::string b = "") { return [=](Hostile&
 
 // `call` between `before` and `after`.
 Call Around(Step before, Call call, Step after = [](Hostile&) {}) {
-  return [=](Hostile& t) { before(t); const std::int32_t result = call(t); return after(t), result; };
+  return [=](Hostile& t) {
+    before(t);
+    const std::int32_t result = call(t);
+    after(t);
+    return result;
+  };
 }
 // `call` while another handle holds `file` open with no sharing at all.
 Call Locked(std::string file, Call call) {
@@ -136,13 +141,17 @@ Call Held(Call call) {
     std::atomic<int> state{0};  // 1: held (or failed to), 2: release
     std::thread holder([&] {
       HWND owner = ::CreateWindowExA(0, "STATIC", "holder", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-      EXPECT_TRUE(::OpenClipboard(owner)) << "the other window could not open the clipboard";
+      const bool held = ::OpenClipboard(owner) != FALSE;
+      EXPECT_TRUE(held) << "the other window could not open the clipboard";
       for (state = 1; state != 2;) ::Sleep(5);
-      ::CloseClipboard(), ::DestroyWindow(owner);
+      if (held) ::CloseClipboard();
+      ::DestroyWindow(owner);
     });
     while (state != 1) ::Sleep(5);
     const std::int32_t result = call(t);
-    return state = 2, holder.join(), result;
+    state = 2;
+    holder.join();
+    return result;
   };
 }
 // `call` on a new window of this client size, made current, and on the window itself.
@@ -297,7 +306,11 @@ std::vector<Row> Rows() {
   const auto rect = [](int x, int y, int width, int height) -> Call {
     return [=](Hostile& t) { return t.pixet_->CaptureClientRectToBmp(kBmp, x, y, width, height), 0; };
   };
-  const Step empty = [](Hostile&) { ::OpenClipboard(nullptr), ::EmptyClipboard(), ::CloseClipboard(); };
+  const Step empty = [](Hostile&) {
+    ::OpenClipboard(nullptr);
+    ::EmptyClipboard();
+    ::CloseClipboard();
+  };
   rows.insert(rows.end(), {
       // The clipboard: empty, text only, a DIB only, held by another window.
       {"PasteEmpty", Around(empty, Do(kPaste), [](Hostile&) { PutText(kClipText); }), 0},
