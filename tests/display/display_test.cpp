@@ -4,7 +4,6 @@
 
 #include <vector>
 
-#include "support/engine_tap.h"
 #include "support/fixture.h"
 
 namespace pixet::testing {
@@ -97,12 +96,9 @@ TEST_F(DisplayTest, ControlsAreTheCurrentWindowsWhicheverWindowIsGiven) {
   EXPECT_EQ(host_.WrittenHandle(window_, kImage), 0);
 
   // With no current window there is no parent, so no control takes the bitmap: it is deleted, not leaked.
-  HBITMAP made = nullptr;
-  EngineTap<&engine::Table::GdipCreateHBITMAPFromBitmap> tap;
-  tap.after([&made](Gdiplus::GpBitmap*, HBITMAP* out, Gdiplus::ARGB) { made = *out; });
   DesktopHost::SetCurrentWindow(nullptr);
   EXPECT_EQ(pixet_->DisplayImage(window_, Sample("halves.png").c_str(), kImage, 1, 0), 1);
-  EXPECT_TRUE(made != nullptr && ::GetObjectType(made) == 0) << "left undeleted";
+  EXPECT_TRUE(engine_.LastHbitmap() != nullptr && ::GetObjectType(engine_.LastHbitmap()) == 0) << "left undeleted";
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "pixet/pixet.h"
-#include "support/engine_counter.h"
+#include "support/counters.h"
 #include "support/test_support.h"
 
 using namespace pixet::testing;

@@ -18,8 +18,7 @@
 
 #include "pixet/pixet.h"
 #include "pixet/refhost.h"
-#include "support/engine_counter.h"
-#include "support/internet_counter.h"
+#include "support/counters.h"
 #include "support/test_support.h"
 
 #undef LoadImage
