@@ -13,7 +13,6 @@
 #include <thread>
 #include <vector>
 
-#include "support/clipboard_support.h"
 #include "support/fixture.h"
 
 using namespace pixet::testing;

@@ -2,7 +2,6 @@
 // real clipboard, checked by what the controls and the clipboard hold afterwards.
 #include <functional>
 
-#include "support/clipboard_support.h"
 #include "support/fixture.h"
 
 namespace pixet::testing {
@@ -53,10 +52,10 @@ TEST_F(LoadTest, StaleWorkingFilesAreNeverUsed) {
 // The clipboard's picture reaches the control, also when the clipboard holds only a DIB.
 TEST_F(LoadTest, PasteShowsTheClipboardsPicture) {
   for (void (*put)(const Pixels&) : {&PutBitmap, &PutDibOnly}) {
-    put(TestPicture());
+    put(FilePixels(Sample("photo.png")));
     const int redraws = host_.RedrawCount(window_, kImage);
     EXPECT_EQ(pixet_->LoadImageFromClipboard(window_, kImage), 1);
-    EXPECT_EQ(Received(host_.ImageBytes(window_, kImage)), TestPicture());
+    EXPECT_EQ(Received(host_.ImageBytes(window_, kImage)), FilePixels(Sample("photo.png")));
     EXPECT_GT(host_.RedrawCount(window_, kImage), redraws);
   }
 }

@@ -1,5 +1,6 @@
 #include "support/test_support.h"
 
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -67,6 +68,79 @@ std::string TempFolder() {
   char buffer[MAX_PATH + 1];
   const DWORD n = ::GetTempPathA(sizeof buffer, buffer);
   return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
+}
+
+namespace {
+
+BITMAPINFOHEADER Header32(int width, int height) {  // bottom-up unless `height` is negative
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = 32;
+  return header;
+}
+
+HGLOBAL Block(const std::string& bytes) {
+  HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+  std::memcpy(::GlobalLock(block), bytes.data(), bytes.size());
+  ::GlobalUnlock(block);
+  return block;
+}
+
+void Replace(UINT format, HANDLE data) {
+  ::OpenClipboard(nullptr);
+  ::EmptyClipboard();
+  ::SetClipboardData(format, data);
+  ::CloseClipboard();
+}
+
+}  // namespace
+
+void PutBitmap(const Pixels& p) { Replace(CF_BITMAP, ::CreateBitmap(p.width, p.height, 1, 32, p.rgb.data())); }
+void PutText(const std::string& text) { Replace(CF_TEXT, Block(text + '\0')); }
+void PutDibOnly(const Pixels& p) {  // bottom-up, as DIBs on the clipboard usually are
+  const BITMAPINFOHEADER header = Header32(p.width, p.height);
+  std::string dib(reinterpret_cast<const char*>(&header), sizeof header);
+  for (int y = p.height; y-- > 0;) dib.append(reinterpret_cast<const char*>(&p.rgb[y * p.width]), p.width * 4u);
+  Replace(CF_DIB, Block(dib));
+}
+
+Pixels ClipboardPixels() {
+  Pixels out;
+  if (!::OpenClipboard(nullptr)) return out;
+  if (auto bitmap = static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP))) {
+    BITMAP b{};
+    ::GetObjectA(bitmap, sizeof b, &b);
+    out = {b.bmWidth, b.bmHeight, std::vector<std::uint32_t>(static_cast<std::size_t>(b.bmWidth) * b.bmHeight)};
+    BITMAPINFOHEADER header = Header32(b.bmWidth, -b.bmHeight);
+    HDC screen = ::GetDC(nullptr);
+    ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(b.bmHeight), out.rgb.data(),
+                reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, screen);
+    for (auto& p : out.rgb) p &= 0xFFFFFF;
+  }
+  ::CloseClipboard();
+  return out;
+}
+
+std::string ClipboardText() {
+  std::string text;
+  if (!::OpenClipboard(nullptr)) return text;
+  if (HANDLE block = ::GetClipboardData(CF_TEXT)) {
+    text = static_cast<const char*>(::GlobalLock(block));
+    ::GlobalUnlock(block);
+  }
+  ::CloseClipboard();
+  return text;
+}
+
+Pixels FilePixels(const std::string& path) {
+  DecodedImage image = Decode(path);
+  Pixels out{static_cast<int>(image.width), static_cast<int>(image.height), image.argb};
+  for (auto& p : out.rgb) p &= 0xFFFFFF;
+  return out;
 }
 
 HostRuntime* DefaultHost() { return &Recorder(); }

@@ -54,6 +54,23 @@ std::string Output(const std::string& name);
 int HttpPort();
 int ClosedHttpPort();
 
+// The real clipboard. Pixels as 0x00RRGGBB, row by row from the top.
+struct Pixels {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> rgb;
+  bool operator==(const Pixels& o) const { return width == o.width && height == o.height && rgb == o.rgb; }
+};
+// Empties the clipboard and puts only this, as CF_BITMAP, CF_DIB or CF_TEXT.
+void PutBitmap(const Pixels& pixels);
+void PutDibOnly(const Pixels& pixels);
+void PutText(const std::string& text);
+// What the clipboard holds now: its CF_BITMAP's pixels (empty when none), its text.
+Pixels ClipboardPixels();
+std::string ClipboardText();
+// The pixels of an image file, as the engine decodes it (alpha dropped).
+Pixels FilePixels(const std::string& path);
+
 // The recording host registered for the whole run, for programs without the fixture;
 // tests register another host for their own scope with ScopedHost.
 HostRuntime* DefaultHost();
