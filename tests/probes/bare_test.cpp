@@ -16,8 +16,8 @@ TEST(NoResources, BoundObjectWithAnEmptyList) {
 // The message boxes shown since the last call, as "text [caption] icon".
 static std::vector<std::string> Boxes() {
   std::vector<std::string> boxes;
-  for (const pixet::refhost::Message& m : Messages()) boxes.push_back(m.text + " [" + m.caption + "] " + std::to_string((int)m.icon));
-  return ClearMessages(), boxes;
+  for (const pixet::refhost::Message& m : DefaultHost().Messages()) boxes.push_back(m.text + " [" + m.caption + "] " + std::to_string((int)m.icon));
+  return DefaultHost().ClearMessages(), boxes;
 }
 
 TEST(MissingEngine, OneBoxAndAnUnboundObject) {

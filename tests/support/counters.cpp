@@ -85,23 +85,6 @@ ULONG OthersHolding(IStream* stream) { return stream->AddRef(), stream->Release(
 
 }  // namespace
 
-void LiveSet::Made(const void* thing) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (thing != nullptr) live_.insert(thing);
-}
-void LiveSet::Gone(const void* thing) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (live_.erase(thing) == 0) ++unknown_;
-}
-std::size_t LiveSet::Live() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return live_.size();
-}
-int LiveSet::Unknown() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return unknown_;
-}
-
 EngineCounter::EngineCounter() : saved_(*PixetEngineTable()) {
 #define PIXET_INSTALL_SHIM(entry, declaration) \
   Shim<&engine::Table::entry, RoleOf(#entry)>::Install(*PixetEngineTable());

@@ -19,10 +19,10 @@ namespace pixet::testing {
 // Things made and not yet let go of, and lets-go of things never made (twice, or foreign).
 class LiveSet {
  public:
-  void Made(const void* thing);
-  void Gone(const void* thing);
-  std::size_t Live() const;
-  int Unknown() const;
+  void Made(const void* thing) { std::lock_guard<std::mutex> lock(mutex_); if (thing != nullptr) live_.insert(thing); }
+  void Gone(const void* thing) { std::lock_guard<std::mutex> lock(mutex_); unknown_ += live_.erase(thing) == 0; }
+  std::size_t Live() const { std::lock_guard<std::mutex> lock(mutex_); return live_.size(); }
+  int Unknown() const { std::lock_guard<std::mutex> lock(mutex_); return unknown_; }
 
  private:
   mutable std::mutex mutex_;

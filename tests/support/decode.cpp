@@ -1,4 +1,5 @@
-// Image checks through GDI+ linked directly, independent of the library's table.
+// Image checks through GDI+ linked directly, independent of the library's table. Kept
+// apart so that programs run without the engine do not import it.
 #include <windows.h>
 
 #include <algorithm>
@@ -47,6 +48,14 @@ DecodedImage Decode(const std::string& path) {
   Gdiplus::DllExports::GdipDisposeImage(bitmap);
   result.ok = true;
   return result;
+}
+
+
+Pixels FilePixels(const std::string& path) {
+  DecodedImage image = Decode(path);
+  Pixels out{static_cast<int>(image.width), static_cast<int>(image.height), image.argb};
+  for (auto& p : out.rgb) p &= 0xFFFFFF;
+  return out;
 }
 
 }  // namespace pixet::testing

@@ -31,7 +31,7 @@ void SkipListedTests() {
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   SkipListedTests();
-  PixetRegisterHost(pixet::testing::DefaultHost());
+  PixetRegisterHost(&pixet::testing::DefaultHost());
   const int result = RUN_ALL_TESTS();
   PixetRegisterHost(nullptr);
   return result;

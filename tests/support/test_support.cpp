@@ -54,11 +54,6 @@ std::pair<int, int> HttpServerPorts() {
   return {port, closed};
 }
 
-refhost::DesktopHost& Recorder() {
-  static refhost::DesktopHost host;
-  return host;
-}
-
 }  // namespace
 
 int HttpPort() { return HttpServerPorts().first; }
@@ -136,16 +131,10 @@ std::string ClipboardText() {
   return text;
 }
 
-Pixels FilePixels(const std::string& path) {
-  DecodedImage image = Decode(path);
-  Pixels out{static_cast<int>(image.width), static_cast<int>(image.height), image.argb};
-  for (auto& p : out.rgb) p &= 0xFFFFFF;
-  return out;
+refhost::DesktopHost& DefaultHost() {
+  static refhost::DesktopHost host;
+  return host;
 }
-
-HostRuntime* DefaultHost() { return &Recorder(); }
-std::vector<refhost::Message> Messages() { return Recorder().Messages(); }
-void ClearMessages() { Recorder().ClearMessages(); }
 
 ScopedHost::ScopedHost(HostRuntime* host) : previous_(PixetRegisteredHost()) { PixetRegisterHost(host); }
 ScopedHost::~ScopedHost() { PixetRegisterHost(previous_); }

@@ -56,8 +56,7 @@ int ClosedHttpPort();
 
 // The real clipboard. Pixels as 0x00RRGGBB, row by row from the top.
 struct Pixels {
-  int width = 0;
-  int height = 0;
+  int width = 0, height = 0;
   std::vector<std::uint32_t> rgb;
   bool operator==(const Pixels& o) const { return width == o.width && height == o.height && rgb == o.rgb; }
 };
@@ -73,9 +72,7 @@ Pixels FilePixels(const std::string& path);
 
 // The recording host registered for the whole run, for programs without the fixture;
 // tests register another host for their own scope with ScopedHost.
-HostRuntime* DefaultHost();
-std::vector<refhost::Message> Messages();  // those the default host recorded
-void ClearMessages();
+refhost::DesktopHost& DefaultHost();
 
 class ScopedHost {
  public:
