@@ -66,17 +66,14 @@ struct Shim<Member, R, Ret(WINAPI*)(P...)> {
 };
 
 constexpr Role RoleOf(std::string_view name) {
+  constexpr auto npos = std::string_view::npos;
   if (name == "GdiplusStartup") return Role::Startup;
   if (name == "GdiplusShutdown") return Role::Shutdown;
-  if (name == "GdipDisposeImage" || name == "GdipDeleteGraphics" || name == "GdipDisposeImageAttributes")
-    return Role::Disposes;
-  if (name == "GdipLoadImageFromFile" || name == "GdipCreateBitmapFromScan0" ||
-      name == "GdipCreateImageAttributes" || name == "GdipCreateBitmapFromGraphics" ||
-      name == "GdipCreateFromHDC" || name == "GdipGetImageGraphicsContext" ||
-      name == "GdipCreateBitmapFromHBITMAP")
-    return Role::Makes;
   if (name == "GdipCreateBitmapFromStream") return Role::MakesFromStream;
   if (name == "GdipCreateHBITMAPFromBitmap") return Role::MakesHbitmap;
+  if (name.find("Dispose") != npos || name == "GdipDeleteGraphics") return Role::Disposes;
+  if (name.find("Create") != npos || name == "GdipLoadImageFromFile" || name == "GdipGetImageGraphicsContext")
+    return Role::Makes;
   return Role::Plain;
 }
 
