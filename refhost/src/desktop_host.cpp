@@ -14,6 +14,7 @@ using std::min;
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
 
 #include "pixet/refhost.h"
 

@@ -121,11 +121,7 @@ TEST_F(Convert, ResizeFitsTheNewestPictureToTheCurrentWindow) {
   EXPECT_EQ(::SendMessageA(newest, STM_GETIMAGE, IMAGE_BITMAP, 0), held) << "not redrawn";
   // Sizes reach the system as signed 16-bit values: a host size of 65636 becomes 100, and
   // one of 105536 becomes -25536 (no height at all), not 40000.
-  pixet::refhost::RecordingHost giant;
-  giant.SetEchoWrites(true);
-  giant.SetValue(HostTarget::Current(), HostProperty::Width, 65636);
-  giant.SetValue(HostTarget::Current(), HostProperty::Height, 105536);
-  ScopedHost registered(&giant);
+  host_.answers = {{HostProperty::Width, 65636}, {HostProperty::Height, 105536}};
   pixet_->ResizeImage();
   ::GetClientRect(newest, &picture);
   EXPECT_EQ(picture.right, 100);

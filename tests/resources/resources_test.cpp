@@ -49,10 +49,7 @@ TEST_F(Resources, LookupByNameOrNumberInTheProgramOrALibrary) {
 // "The host application's module" is what the host answers for its instance handle.
 TEST_F(Resources, OmittedModuleIsTheHostsApplicationInstance) {
   HMODULE library = ::LoadLibraryA(kLibrary);
-  pixet::refhost::RecordingHost host;  // whose application is the resource library
-  host.SetValue(pixet::HostTarget::System(), pixet::HostProperty::InstanceHandle,
-                reinterpret_cast<std::intptr_t>(library));
-  ScopedHost scoped(&host);
+  host_.answers[pixet::HostProperty::InstanceHandle] = reinterpret_cast<std::intptr_t>(library);
   EXPECT_EQ(Seen(pixet_->ImageHandleFromResource("LOGO")), kLibraryLogo);
   ::FreeLibrary(library);
 }

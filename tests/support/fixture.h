@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,17 @@ namespace pixet::testing {
 
 using refhost::ControlKind;
 using refhost::DesktopHost;
+
+// The desktop host, answering reads of the properties in `answers` with their values
+// instead (sizes or handles that no real window has).
+class TestHost : public DesktopHost {
+ public:
+  std::map<HostProperty, std::intptr_t> answers;
+  std::intptr_t ReadProperty(const HostTarget& target, HostProperty id) override {
+    const auto found = answers.find(id);
+    return found != answers.end() ? found->second : DesktopHost::ReadProperty(target, id);
+  }
+};
 
 class PixetTest : public ::testing::Test {
  protected:
@@ -44,7 +56,7 @@ class PixetTest : public ::testing::Test {
   void Pump() { host_.PumpMessages(); }
   HWND ControlHwnd(std::int16_t field = kImage) const { return host_.ControlHwnd(window_, field); }
 
-  DesktopHost host_;
+  TestHost host_;
   ScopedHost registered_{&host_};
   PixetHostWindow* window_ = nullptr;
   PixetHostReport* report_ = nullptr;

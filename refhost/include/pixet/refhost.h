@@ -2,8 +2,7 @@
 //
 // DesktopHost owns real top-level windows, each with a client-area child window that
 // holds numbered controls (real child windows), and off-screen reports. It answers
-// Pixet's property reads and writes, redraws and message boxes. RecordingHost owns no
-// windows: it records every call in order and answers reads with configured values.
+// Pixet's property reads and writes, redraws and message boxes.
 //
 // Units. Positions and sizes read or written through properties are host units unless
 // the window's (or report's) pixel-units flag (PixelUnits, 0x7C1E) is 1. Host units are
@@ -42,11 +41,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "pixet/host.h"
@@ -216,57 +213,6 @@ class DesktopHost : public HostRuntime {
   int redraws_ = 0;
   bool client_clips_children_ = true;
   int unresolved_ = 0;
-};
-
-// Records every call; reads answer what SetValue configured (0 otherwise).
-class RecordingHost : public HostRuntime {
- public:
-  enum class Operation { Read, Write, WriteText, WriteBytes, Redraw, Message };
-
-  struct Call {
-    Operation operation = Operation::Read;
-    HostTarget target = HostTarget::System();  // as received (System for messages)
-    HostProperty id = HostProperty{};          // 0 for Redraw and Message
-    std::intptr_t value = 0;          // Read: the answer; Write: the value written
-    std::string text;                 // WriteText: the text; Message: the text
-    bool textNull = false;            // WriteText with a null pointer
-    std::vector<unsigned char> bytes;  // WriteBytes: copy of the bytes
-    std::size_t size = 0;             // WriteBytes: byte count
-    std::string caption;              // Message
-    bool captionNull = false;         // Message
-    MessageIcon icon = MessageIcon::None;  // Message
-  };
-
-  RecordingHost() = default;
-  virtual ~RecordingHost() = default;
-
-  std::intptr_t ReadProperty(const HostTarget& target, HostProperty id) override;
-  void WriteProperty(const HostTarget& target, HostProperty id, std::intptr_t value) override;
-  void WritePropertyText(const HostTarget& target, HostProperty id, const char* text) override;
-  void WritePropertyBytes(const HostTarget& target, HostProperty id, const void* bytes, std::size_t size) override;
-  void Redraw(const HostTarget& target) override;
-  void ShowMessage(const char* text, const char* caption, MessageIcon icon) override;
-
-  // The value reads of (kind, owner, field, id) return. `owner` is the window for
-  // Window, the report for Report, and ignored (null) for System and CurrentWindow.
-  void SetValue(HostTarget::Kind kind, const void* owner, std::int16_t field, HostProperty id, std::intptr_t value);
-  void SetValue(const HostTarget& target, HostProperty id, std::intptr_t value);
-  // When on, WriteProperty also sets the value later reads of that target return.
-  void SetEchoWrites(bool on);
-
-  const std::vector<Call>& Calls() const { return calls_; }
-  std::size_t Count(Operation operation) const;
-  void Clear();  // forgets the recorded calls (not the values)
-
- private:
-  using Key = std::tuple<int, const void*, int, int>;
-  static Key KeyOf(const HostTarget& target, HostProperty id);
-  static Call Start(Operation operation, const HostTarget& target, HostProperty id);
-
-  mutable std::mutex mutex_;
-  std::vector<Call> calls_;
-  std::map<Key, std::intptr_t> values_;
-  bool echo_ = false;
 };
 
 }  // namespace pixet::refhost
