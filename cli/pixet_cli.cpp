@@ -399,12 +399,21 @@ int RunSaveResource(Context& c, const Args& a) {
                      [&] { return c.pixet.SaveResourceToFile(a[0].c_str(), a[1].c_str(), module); });
 }
 
+// A decimal whole number that fits in 32 bits, with nothing after it. The 64-bit parse
+// sees values just past the 32-bit range as they are; longer ones clamp, still outside it.
 bool ParseInt(const std::string& text, std::int32_t* value) {
   char* end = nullptr;
-  const long v = std::strtol(text.c_str(), &end, 10);
+  const long long v = std::strtoll(text.c_str(), &end, 10);
   if (text.empty() || *end != '\0') return false;
+  if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max()) return false;
   *value = static_cast<std::int32_t>(v);
   return true;
+}
+
+// Why ParseInt refused `text`, given as argument `name`.
+std::string NotAnInt(const char* name, const std::string& text) {
+  return std::string(name) + " takes a whole number from " + std::to_string(std::numeric_limits<std::int32_t>::min()) +
+         " to " + std::to_string(std::numeric_limits<std::int32_t>::max()) + ", not '" + text + "'";
 }
 
 // A host window whose client area is IMAGE's size, shown by an image control; it becomes
@@ -444,14 +453,14 @@ int RunCapture(Context& c, const Args& a) {
     return ReportWrite("CaptureDesktopToBmp", target, [&] { c.pixet.CaptureDesktopToBmp(target.c_str()); });
   }
   const bool rect = what == "rect";
-  std::int32_t x = 0, y = 0, w = 0, h = 0;
   const bool known = what == "window" || what == "client" || rect;
-  const bool sized = rect ? a.size() == 7 && ParseInt(a[3], &x) && ParseInt(a[4], &y) && ParseInt(a[5], &w) &&
-                                ParseInt(a[6], &h)
-                          : a.size() == 3;
-  if (!known || !sized) {
-    std::fprintf(stderr, "pixet-cli: wrong arguments\nusage: pixet-cli %s\n", kCaptureUsage);
-    return kUsage;
+  if (!known || a.size() != (rect ? 7u : 3u)) return UsageError(kCaptureUsage, "wrong arguments");
+  std::int32_t x = 0, y = 0, w = 0, h = 0;
+  if (rect) {
+    const char* const names[] = {"X", "Y", "W", "H"};
+    std::int32_t* const values[] = {&x, &y, &w, &h};
+    for (std::size_t i = 0; i < 4; ++i)
+      if (!ParseInt(a[3 + i], values[i])) return UsageError(kCaptureUsage, NotAnInt(names[i], a[3 + i]).c_str());
   }
   const std::string& image = a[1];
   const std::string& target = a[2];
