@@ -67,6 +67,9 @@ t show-as 2 '--as takes background, control or draw' - - show photo.png --as sid
 t resources-args 2 'usage: pixet-cli resources' - - resources a.dll b.dll
 t save-args 2 'usage: pixet-cli save-resource' - - save-resource SNAP
 t capture-args 2 'usage: pixet-cli capture' - - capture rect wide.png r.bmp 0 0 ten 10
+# X Y W H are 32-bit whole numbers: one past the range, or a number with a unit, is refused.
+t rect-range 2 "X takes a whole number from -2147483648 to 2147483647, not '2147483648'" range.bmp absent capture rect wide.png range.bmp 2147483648 0 50 40
+t rect-junk 2 "H takes a whole number .*, not '40px'" junk.bmp absent capture rect wide.png junk.bmp 0 0 50 40px
 # convert and gray. Success needs a file this call made: a missing source writes nothing
 # although the library reports success, and the file from before must not pass for it.
 for f in bmp:BMP jpg:JPEG png:PNG tif:TIFF; do

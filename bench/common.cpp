@@ -1,0 +1,66 @@
+#include "common.h"
+
+#include <cctype>
+
+namespace bench {
+
+double NowMs() {
+  static const double frequency = [] {
+    LARGE_INTEGER f;
+    ::QueryPerformanceFrequency(&f);
+    return static_cast<double>(f.QuadPart) / 1000.0;
+  }();
+  LARGE_INTEGER t;
+  ::QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) / frequency;
+}
+
+long long FileSize(const std::string& name) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExA(name.c_str(), GetFileExInfoStandard, &data)) return -1;
+  return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+void DeleteFiles(const std::vector<std::string>& names) {
+  for (const std::string& name : names) ::DeleteFileA(name.c_str());
+}
+
+bool ReadWhole(const std::string& name, std::unique_ptr<unsigned char[]>& bytes, DWORD& size) {
+  HANDLE file = ::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  size = ::GetFileSize(file, nullptr);
+  bytes.reset(new unsigned char[size != 0 ? size : 1]);
+  DWORD read = 0;
+  const bool ok = ::ReadFile(file, bytes.get(), size, &read, nullptr) && read == size;
+  ::CloseHandle(file);
+  return ok;
+}
+
+std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool StartEngine(ULONG_PTR& token) {
+  Gdiplus::GdiplusStartupInput input;
+  return Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok;
+}
+
+void HandToImageControl(pixet::refhost::DesktopHost& host, PixetHostWindow* window, const unsigned char* bytes,
+                        DWORD size) {
+  host.WritePropertyBytes(pixet::HostTarget::Of(window, kImageField), pixet::HostProperty::ImageFileBytes, bytes,
+                          size);
+}
+
+bool HandFileToImageControl(pixet::refhost::DesktopHost& host, PixetHostWindow* window, const std::string& name) {
+  std::unique_ptr<unsigned char[]> bytes;
+  DWORD size = 0;
+  if (!ReadWhole(name, bytes, size)) return false;
+  HandToImageControl(host, window, bytes.get(), size);
+  return true;
+}
+
+}  // namespace bench

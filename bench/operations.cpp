@@ -1,0 +1,189 @@
+#include "operations.h"
+
+#include <utility>
+
+namespace bench {
+namespace {
+
+using namespace Gdiplus::DllExports;
+
+// An operation with both legs.
+Op Compared(std::string id, std::string label, int reps, double target, Leg pixet, Leg floor) {
+  Op op;
+  op.id = std::move(id);
+  op.label = std::move(label);
+  op.reps = reps;
+  op.target = target;
+  op.pixet = std::move(pixet);
+  op.floor = std::move(floor);
+  return op;
+}
+
+// A figure without a floor.
+Op Plain(const char* id, const char* label, int reps, Leg run) { return Compared(id, label, reps, 0, std::move(run), {}); }
+
+// The files the two legs of an operation write, under out\: p_ for Pixet, f_ for the floor.
+struct Outputs {
+  std::string mine;
+  std::string floor;
+};
+
+Outputs OutputsFor(const std::string& stem) { return {"out\\p_" + stem, "out\\f_" + stem}; }
+
+// Both outputs are deleted before every run, so a leg must write its file to pass.
+void DeleteBeforeEachRun(Op& op, const Outputs& out) {
+  op.reset = [out] { DeleteFiles({out.mine, out.floor}); };
+}
+
+void AddConversions(std::vector<Op>& ops, Bench& b, bool grey, const std::string& size, int reps, double target) {
+  static const char* const kPairs[][2] = {{"jpg", "png"}, {"png", "jpg"}, {"jpg", "bmp"}};
+  for (const auto& pair : kPairs) {
+    const std::string from = pair[0];
+    const std::string to = pair[1];
+    const std::string source = size + "." + from;
+    const Outputs out =
+        OutputsFor(std::string(grey ? "gray_" : "convert_") + size + "_" + from + "2" + to + "." + to);
+    const CLSID encoder = b.encoders.For(to);
+    ops.push_back(Compared(
+        std::string(grey ? "gray." : "convert.") + from + "-" + to + "." + size,
+        std::string(grey ? "ConvertToGrayscaleImage " : "ConvertImage ") + size + " " + Upper(from) + "->" + Upper(to),
+        reps, target,
+        [&b, grey, source, mine = out.mine] {
+          const std::int32_t result = grey ? b.pixet->ConvertToGrayscaleImage(source.c_str(), mine.c_str())
+                                           : b.pixet->ConvertImage(source.c_str(), mine.c_str());
+          return result == 1 && FileSize(mine) > 0;
+        },
+        [grey, source, floor = out.floor, encoder] {
+          return grey ? FloorGrayscale(Wide(source), Wide(floor), encoder)
+                      : FloorConvert(Wide(source), Wide(floor), encoder);
+        }));
+    DeleteBeforeEachRun(ops.back(), out);
+  }
+}
+
+void AddLoad(std::vector<Op>& ops, Bench& b, const std::string& size, int reps, double target) {
+  const std::string source = size + ".jpg";
+  const std::string temp = b.temp + "floor___.bmp";
+  ops.push_back(Compared(
+      "load." + size, "LoadImage " + size + " JPEG", reps, target,
+      [&b, source] {
+        return b.pixet->LoadImage(b.window, source.c_str(), kImageField) == 1 &&
+               b.host.ImageBytes(b.window, kImageField).size() > 2;
+      },
+      [&b, source, temp] { return FloorLoad(b.host, b.window, Wide(source), temp, b.encoders.bmp); }));
+}
+
+void AddDisplay(std::vector<Op>& ops, Bench& b, const std::string& size, int reps, double target) {
+  const std::string source = size + ".jpg";
+  ops.push_back(Compared(
+      "display." + size, "DisplayImage " + size + " JPEG 800x600", reps, target,
+      [&b, source] {
+        const bool done = b.pixet->DisplayImage(b.window, source.c_str(), kDisplayField, 0, 0) == 1;
+        b.picture = b.pixet->HPICTUREBOX;
+        return done && ShowsBitmap(b.picture);
+      },
+      [&b, source] {
+        b.picture = FloorDisplay(b.client, Wide(source));
+        return ShowsBitmap(b.picture);
+      }));
+  ops.back().tidy = [&b] {
+    RemovePicture(b.picture);
+    b.host.PumpMessages();
+  };
+}
+
+void AddSaveResource(std::vector<Op>& ops, Bench& b, const char* name, const std::string& size,
+                     const std::string& to, int reps, double target) {
+  const Outputs out = OutputsFor("resource_" + size + "." + to);
+  const CLSID encoder = b.encoders.For(to);
+  ops.push_back(Compared(
+      "resource." + size, "SaveResourceToFile " + size + " JPEG->" + Upper(to), reps, target,
+      [&b, name, mine = out.mine] {
+        return b.pixet->SaveResourceToFile(name, mine.c_str(), b.resources.c_str()) == 1 && FileSize(mine) > 0;
+      },
+      [&b, name, floor = out.floor, encoder] {
+        return FloorSaveResource(b.resources, name, Wide(floor), encoder);
+      }));
+  DeleteBeforeEachRun(ops.back(), out);
+}
+
+void AddCapture(std::vector<Op>& ops, Bench& b, bool desktop, int reps, double target) {
+  const std::string what = desktop ? "desktop" : "client";
+  const Outputs out = OutputsFor("capture_" + what + ".bmp");
+  ops.push_back(Compared(
+      "capture." + what, desktop ? "CaptureDesktopToBmp" : "CaptureClientToBmp", reps, target,
+      [&b, desktop, mine = out.mine] {
+        if (desktop)
+          b.pixet->CaptureDesktopToBmp(mine.c_str());
+        else
+          b.pixet->CaptureClientToBmp(mine.c_str());
+        return FileSize(mine) > kBmpPixelOffset;
+      },
+      [&b, desktop, floor = out.floor] {
+        return desktop ? FloorCapture(::GetDesktopWindow(), true, floor) : FloorCapture(b.client, false, floor);
+      }));
+  DeleteBeforeEachRun(ops.back(), out);
+}
+
+// Figures without a floor: what the per-call design and the host cost on their own.
+void AddOwnCosts(std::vector<Op>& ops, Bench& b, int reps) {
+  const Leg startup = [] {
+    ULONG_PTR token = 0;
+    if (!StartEngine(token)) return false;
+    Gdiplus::GdiplusShutdown(token);
+    return true;
+  };
+  // Measured with the benchmark's own engine session open (as the floors run), and with
+  // no other session in the process (as a program that uses only Pixet runs).
+  ops.push_back(Plain("engine.startup", "engine start-up + shutdown (every call)", reps, startup));
+  ops.push_back(Plain("engine.alone", "engine start-up + shutdown, no other session", reps, startup));
+  ops.back().alone = true;
+  ops.push_back(Plain("pixet.object", "Pixet object create + destroy (binding)", reps,
+                      [] { return Pixet::Create()->ENGINELOADED == 1; }));
+
+  ops.push_back(Plain("host.handoff", "host takes the large BMP (in both LoadImage legs)", std::max(1, reps / 20), [&b] {
+    HandToImageControl(b.host, b.window, b.bmp_bytes.get(), b.bmp_size);
+    return b.bmp_size > 0 && b.host.ImageBytes(b.window, kImageField).size() == b.bmp_size;
+  }));
+  ops.back().reset = [&b] {
+    if (!b.bmp_bytes) ReadWhole("large.bmp", b.bmp_bytes, b.bmp_size);
+  };
+}
+
+// What LoadImage's round trip through a BMP file adds: the decode alone, and the JPEG's
+// own bytes handed to the host (which decodes any format) instead of a BMP.
+void AddRoundTripParts(std::vector<Op>& ops, Bench& b, int reps) {
+  ops.push_back(Plain("decode.large", "large JPEG decode alone (GDI+)", reps, [] {
+    Gdiplus::GpImage* image = nullptr;
+    if (GdipLoadImageFromFile(L"large.jpg", &image) != Gdiplus::Ok) return false;
+    GdipDisposeImage(image);
+    return true;
+  }));
+  ops.push_back(Plain("direct.large", "host takes the large JPEG's own bytes (no BMP)", reps, [&b] {
+    return HandFileToImageControl(b.host, b.window, "large.jpg") &&
+           b.host.ShownImageSize(b.window, kImageField).width > 0;
+  }));
+}
+
+}  // namespace
+
+std::vector<Op> MakeOps(Bench& b, int reps, int small_reps) {
+  std::vector<Op> ops;
+  AddOwnCosts(ops, b, small_reps * 4);
+  AddConversions(ops, b, false, "large", reps, 1.05);
+  AddConversions(ops, b, false, "icon", small_reps, 0);
+  AddConversions(ops, b, true, "large", reps, 1.05);
+  AddConversions(ops, b, true, "icon", small_reps, 0);
+  AddLoad(ops, b, "large", reps, 1.15);
+  AddRoundTripParts(ops, b, reps);
+  AddLoad(ops, b, "icon", small_reps, 0);
+  AddDisplay(ops, b, "large", reps, 0);
+  AddDisplay(ops, b, "icon", small_reps, 0);
+  AddSaveResource(ops, b, "LARGE", "large", "bmp", reps, 1.05);
+  AddSaveResource(ops, b, "SMALL", "icon", "png", small_reps, 0);
+  AddCapture(ops, b, true, small_reps, 1.10);
+  AddCapture(ops, b, false, small_reps, 1.10);
+  return ops;
+}
+
+}  // namespace bench
