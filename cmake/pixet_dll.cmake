@@ -30,14 +30,16 @@ function(pixet_c_exports target def)
   add_custom_command(TARGET ${target} POST_BUILD ${commands}
                      BYPRODUCTS ${CMAKE_CURRENT_BINARY_DIR}/${lib}
                      WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} VERBATIM)
-  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${lib} DESTINATION ${CMAKE_INSTALL_LIBDIR})
 endfunction()
 
 # pixet_version_resource(TARGET DESCRIPTION)
 # A VERSIONINFO resource with the project version, built into the DLL TARGET.
 function(pixet_version_resource target description)
-  set(PIXET_RC_NAME ${target})
-  set(PIXET_RC_FILE ${target}.dll)
+  get_target_property(PIXET_RC_NAME ${target} OUTPUT_NAME)
+  if(NOT PIXET_RC_NAME)
+    set(PIXET_RC_NAME ${target})
+  endif()
+  set(PIXET_RC_FILE ${PIXET_RC_NAME}.dll)
   set(PIXET_RC_DESCRIPTION ${description})
   configure_file(${PROJECT_SOURCE_DIR}/src/core/version.rc.in ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc @ONLY)
   target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)

@@ -78,7 +78,7 @@ step load-file load sample.jpg
 step load-http load "http://127.0.0.1:$port/photo.png"
 step copy copy sample.jpg
 step paste paste pasted.bmp
-step resource save-resource SNAP resource.png "$bin/pixet_test_resources.dll"
+step resource save-resource SNAP resource.png "$bin/../tests-bin/pixet_test_resources.dll"
 step capture-client capture client source.png client.bmp
 step capture-desktop capture desktop source.png desktop.bmp
 RUN

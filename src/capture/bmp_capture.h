@@ -7,8 +7,6 @@
 
 #include <cstdint>
 
-#include "pixet/export.h"
-
 namespace pixet {
 
 enum CaptureMode : std::uint8_t {
@@ -21,7 +19,7 @@ enum CaptureMode : std::uint8_t {
 // and a 1024-byte colour table, whatever the bit count.
 constexpr std::uint32_t kBmpPixelOffset = 14 + 40 + 256 * 4;
 
-class PIXET_API BmpCapture {
+class BmpCapture {
  public:
   // Reserves GRADIENTFILE: a unique "Bcr" file in the temporary folder, renamed to end in
   // ".bmp". When no such name can be kept, GRADIENTFILE is empty and no file is left.
@@ -48,6 +46,3 @@ class PIXET_API BmpCapture {
 };
 
 }  // namespace pixet
-
-// The object made at library load; null before it and after unload.
-extern "C" PIXET_API pixet::BmpCapture* PixetBmpCapture();

@@ -3,8 +3,6 @@
 
 #include <cstddef>
 
-#include "pixet/export.h"
-
 namespace pixet {
 
 // Longest target file name handed to the engine, in characters (a 512-byte wide buffer
@@ -13,6 +11,6 @@ constexpr std::size_t kMaxTargetChars = 255;
 
 // The MIME type that the target name's extension selects (letter case and trailing blanks
 // aside), or null when the extension is not one of .BMP .JPG .JPEG .PNG .TIFF .TIF .GIF.
-PIXET_API const char* MimeTypeForTarget(const char* target);
+const char* MimeTypeForTarget(const char* target);
 
 }  // namespace pixet

@@ -33,5 +33,3 @@ Session::Session() {
 }
 
 }  // namespace pixet::engine
-
-extern "C" PIXET_API pixet::engine::Table* PixetEngineTable() { return &pixet::engine::table(); }

@@ -14,7 +14,6 @@ using std::min;
 #include <type_traits>
 
 #include "core/unique_any.h"
-#include "pixet/export.h"
 
 namespace pixet::engine {
 
@@ -121,6 +120,3 @@ class Session {
 };
 
 }  // namespace pixet::engine
-
-// Test seam: the module-wide table, so tests can wrap entries with counting shims.
-extern "C" PIXET_API pixet::engine::Table* PixetEngineTable();

@@ -15,5 +15,3 @@ Table& table() { return g_table; }
 void CloseInternetHandle(HINTERNET handle) noexcept { internet::table().InternetCloseHandle(handle); }
 
 }  // namespace pixet
-
-extern "C" PIXET_API pixet::internet::Table* PixetInternetTable() { return &pixet::internet::table(); }

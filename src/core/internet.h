@@ -5,8 +5,6 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include "pixet/export.h"
-
 namespace pixet::internet {
 
 struct Table {
@@ -20,6 +18,3 @@ struct Table {
 Table& table();
 
 }  // namespace pixet::internet
-
-// Test seam: the table, so tests can wrap entries with counting shims.
-extern "C" PIXET_API pixet::internet::Table* PixetInternetTable();

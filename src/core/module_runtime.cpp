@@ -24,7 +24,6 @@ void ProcessDetach() {
 }
 
 HINSTANCE Instance() { return g_instance; }
+BmpCapture* Capture() { return g_capture; }
 
 }  // namespace pixet::runtime
-
-extern "C" PIXET_API pixet::BmpCapture* PixetBmpCapture() { return pixet::runtime::g_capture; }

@@ -3,11 +3,18 @@
 
 #include <windows.h>
 
+namespace pixet {
+class BmpCapture;
+}
+
 namespace pixet::runtime {
 
 bool ProcessAttach(HINSTANCE instance);
 void ProcessDetach();
 // The library's own module handle.
 HINSTANCE Instance();
+// The process-wide capture object, made at load; null before, after unload, or when it
+// could not be made.
+BmpCapture* Capture();
 
 }  // namespace pixet::runtime

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <functional>
 
-#include "capture/bmp_capture.h"
 #include "support/fixture.h"
 
 using namespace pixet::testing;
@@ -114,18 +113,23 @@ TEST_F(Capture, NothingCapturedWritesNothing) {
   EXPECT_EQ(ReadFileBytes(file), std::vector<unsigned char>({'e', 'a', 'r', 'l', 'i', 'e', 'r'}));
 }
 
-// The capture object holds a file of its own, "Bcr….bmp" in the temporary folder, while it lives.
-TEST(BmpCapture, HoldsAReservedBmpFileWhileItLives) {
-  std::string name;
-  {
-    const pixet::BmpCapture capture;
-    name = capture.GRADIENTFILE;
-    ASSERT_GT(name.size(), TempFolder().size() + 7);
-    EXPECT_EQ(name.substr(0, TempFolder().size() + 3) + name.substr(name.size() - 4), TempFolder() + "Bcr.bmp");
-    EXPECT_TRUE(FileExists(name) && FileExists(PixetBmpCapture()->GRADIENTFILE)) << "this one's and the library's";
-    EXPECT_NE(name, PixetBmpCapture()->GRADIENTFILE);
-  }
-  EXPECT_FALSE(FileExists(name));
+// Each loaded copy of the library reserves a "Bcr….bmp" file in the temporary folder of its
+// own, and removes it when it is unloaded.
+TEST(CaptureFile, ReservedWhileTheLibraryIsLoaded) {
+  const auto reserved = [] { return FilesStartingWith(TempFolder() + "Bcr"); };
+  char path[MAX_PATH];
+  ASSERT_NE(::GetModuleFileNameA(::GetModuleHandleA("pixet.dll"), path, MAX_PATH), 0u);
+  const std::string copy = Output("pixet-copy.dll");
+  ASSERT_TRUE(::CopyFileA(path, copy.c_str(), FALSE));
+  const std::vector<std::string> before = reserved();
+  const HMODULE second = ::LoadLibraryA(copy.c_str());
+  ASSERT_NE(second, nullptr);
+  const std::vector<std::string> held = reserved();
+  ASSERT_EQ(held.size(), before.size() + 1);
+  EXPECT_EQ(held.back().substr(held.back().size() - 4), ".bmp");
+  ::FreeLibrary(second);
+  EXPECT_EQ(reserved(), before);
+  RemoveFile(copy);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 // picture control's resize. Failure rows live in the hostile table.
 #include <tuple>
 
-#include "core/engine.h"
+#include "core/test_seams.h"
 #include "support/fixture.h"
 
 using namespace pixet::testing;

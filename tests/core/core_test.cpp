@@ -3,7 +3,7 @@
 #include <cstring>
 #include <thread>
 
-#include "core/engine.h"
+#include "core/test_seams.h"
 #include "pixet/wide_converter.h"
 #include "support/fixture.h"
 

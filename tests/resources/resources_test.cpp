@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/engine.h"
+#include "core/test_seams.h"
 #include "support/fixture.h"
 
 using namespace pixet::testing;

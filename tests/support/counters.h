@@ -11,8 +11,7 @@
 #include <set>
 #include <vector>
 
-#include "core/engine.h"
-#include "core/internet.h"
+#include "core/test_seams.h"
 
 namespace pixet::testing {
 
