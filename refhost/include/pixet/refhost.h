@@ -144,9 +144,6 @@ class DesktopHost : public HostRuntime {
                   ControlKind kind);
   bool AddControl(PixetHostReport* report, std::int16_t field, int x, int y, int width, int height,
                   ControlKind kind);
-  bool AddReportImageControl(PixetHostReport* report, std::int16_t field, int x, int y, int width, int height) {
-    return AddControl(report, field, x, y, width, height, ControlKind::Image);
-  }
   void RemoveControl(PixetHostWindow* window, std::int16_t field);
   void SetControlColour(PixetHostWindow* window, std::int16_t field, std::uint32_t colourref);
   // Whether client-area windows opened afterwards clip their children (WS_CLIPCHILDREN,
