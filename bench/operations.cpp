@@ -68,7 +68,7 @@ void AddLoad(std::vector<Op>& ops, Bench& b, const std::string& size, int reps, 
       "load." + size, "LoadImage " + size + " JPEG", reps, target,
       [&b, source] {
         return b.pixet->LoadImage(b.window, source.c_str(), kImageField) == 1 &&
-               b.host.ImageBytes(b.window, kImageField).size() > 2;
+               b.host.State(b.window, kImageField).imageBytes->size() > 2;
       },
       [&b, source, temp] { return FloorLoad(b.host, b.window, Wide(source), temp, b.encoders.bmp); }));
 }
@@ -143,7 +143,7 @@ void AddOwnCosts(std::vector<Op>& ops, Bench& b, int reps) {
 
   ops.push_back(Plain("host.handoff", "host takes the large BMP (in both LoadImage legs)", std::max(1, reps / 20), [&b] {
     HandToImageControl(b.host, b.window, b.bmp_bytes.get(), b.bmp_size);
-    return b.bmp_size > 0 && b.host.ImageBytes(b.window, kImageField).size() == b.bmp_size;
+    return b.bmp_size > 0 && b.host.State(b.window, kImageField).imageBytes->size() == b.bmp_size;
   }));
   ops.back().reset = [&b] {
     if (!b.bmp_bytes) ReadWhole("large.bmp", b.bmp_bytes, b.bmp_size);
@@ -161,7 +161,7 @@ void AddRoundTripParts(std::vector<Op>& ops, Bench& b, int reps) {
   }));
   ops.push_back(Plain("direct.large", "host takes the large JPEG's own bytes (no BMP)", reps, [&b] {
     return HandFileToImageControl(b.host, b.window, "large.jpg") &&
-           b.host.ShownImageSize(b.window, kImageField).width > 0;
+           b.host.State(b.window, kImageField).shownImage.width > 0;
   }));
 }
 

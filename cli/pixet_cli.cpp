@@ -165,8 +165,9 @@ PixetHostWindow* ImageWindow(Context& c, const char* title) {
 
 // What the control holds now: byte count, the first two bytes, the picture's size.
 void DescribeControl(Context& c, PixetHostWindow* window) {
-  const auto& bytes = c.host.ImageBytes(window, 1);
-  const auto shown = c.host.ShownImageSize(window, 1);
+  const pixet::refhost::ControlState state = c.host.State(window, 1);
+  const auto& bytes = *state.imageBytes;
+  const auto shown = state.shownImage;
   const std::string head = bytes.size() >= 2 ? std::string(bytes.begin(), bytes.begin() + 2) : std::string();
   std::printf("control received %zu bytes (starting \"%s\"), showing %dx%d\n", bytes.size(), head.c_str(),
               shown.width, shown.height);
@@ -203,7 +204,8 @@ int RunPaste(Context& c, const Args& a) {
   return ReportWrite("LoadImageFromClipboard", a[0], [&] {
     const std::int32_t result = c.pixet.LoadImageFromClipboard(window, 1);
     DescribeControl(c, window);
-    const auto& bytes = c.host.ImageBytes(window, 1);
+    const pixet::refhost::SharedBytes held = c.host.State(window, 1).imageBytes;
+    const auto& bytes = *held;
     if (result == 1 && !bytes.empty()) {
       std::ofstream out(a[0], std::ios::binary | std::ios::trunc);
       out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -316,7 +318,7 @@ bool ShowDrawn(Context& c, PixetHostWindow* window, const std::string& image) {
   AddShowControl(c, window);
   c.host.PumpMessages();
   std::printf("DrawImage -> %d\n", static_cast<int>(c.pixet.DrawImage(window, image.c_str(), kShowControl, 0, 0)));
-  HWND control = c.host.ControlHwnd(window, kShowControl);
+  HWND control = c.host.State(window, kShowControl).hwnd;
   HDC dc = ::GetDC(control);
   int changed = 0;
   for (int y = 0; y < kShowControlHeight; y += 15)
@@ -426,7 +428,7 @@ PixetHostWindow* OpenWindowShowing(pixet::refhost::DesktopHost& host, const std:
   PixetHostWindow* window = host.OpenWindow(("pixet-cli " + image).c_str(), 64, 64, 0, 0);
   if (window == nullptr || !host.AddControl(window, 1, 0, 0, 64, 64, pixet::refhost::ControlKind::Image)) return nullptr;
   host.WritePropertyText(HostTarget::Of(window, 1), HostProperty::ControlText, image.c_str());
-  const pixet::refhost::PixelSize size = host.ShownImageSize(window, 1);
+  const pixet::refhost::PixelSize size = host.State(window, 1).shownImage;
   if (size.width <= 0 || size.height <= 0) return nullptr;
   host.ResizeWindow(window, size.width, size.height);
   host.WriteProperty(HostTarget::Of(window, 1), HostProperty::PixelUnits, 1);

@@ -98,17 +98,17 @@ void PIXET_C_CALL PixetDesktopShowFile(PixetHostWindow* window, short field, con
 
 int PIXET_C_CALL PixetDesktopShownImageSize(PixetHostWindow* window, short field, int* width, int* height) {
   return WithHost(0, [&](DesktopHost& host) {
-    if (host.ControlHwnd(window, field) == nullptr) return 0;
-    const pixet::refhost::PixelSize size = host.ShownImageSize(window, field);
-    if (width != nullptr) *width = size.width;
-    if (height != nullptr) *height = size.height;
+    const pixet::refhost::ControlState state = host.State(window, field);
+    if (state.hwnd == nullptr) return 0;
+    if (width != nullptr) *width = state.shownImage.width;
+    if (height != nullptr) *height = state.shownImage.height;
     return 1;
   });
 }
 
 void* PIXET_C_CALL PixetDesktopWindowHandle(PixetHostWindow* window, short field) {
   return WithHost(static_cast<void*>(nullptr), [&](DesktopHost& host) -> void* {
-    return field == 0 ? host.WindowHwnd(window) : host.ControlHwnd(window, field);
+    return field == 0 ? host.WindowHwnd(window) : host.State(window, field).hwnd;
   });
 }
 

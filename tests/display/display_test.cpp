@@ -63,7 +63,7 @@ TEST_F(DisplayTest, ControlsAreTheCurrentWindowsWhicheverWindowIsGiven) {
   PixetHostWindow* current = host_.OpenWindow("current", 200, 150, 400, 0);
   host_.AddControl(current, kImage, 30, 20, 100, 50, ControlKind::Plain);
   DesktopHost::SetCurrentWindow(current);
-  const HWND drawn = host_.ControlHwnd(current, kImage);
+  const HWND drawn = host_.State(current, kImage).hwnd;
   const int x = host_.PixelsToUnitsX(30), y = host_.PixelsToUnitsY(20);
   const Box in_units = {x, y, x + host_.PixelsToUnitsX(100), y + host_.PixelsToUnitsY(50)};
   for (int whole : {0, 1}) {  // the flag only skips the invalidation
@@ -80,10 +80,10 @@ TEST_F(DisplayTest, ControlsAreTheCurrentWindowsWhicheverWindowIsGiven) {
   // A window the host does not know has no client area: nothing is invalidated (a null
   // window would repaint every window on the desktop, window_ included).
   Pump();
-  const int paints = host_.PaintCount(window_, kImage);
+  const int paints = host_.State(window_, kImage).paints;
   EXPECT_EQ(pixet_->DrawImage(reinterpret_cast<PixetHostWindow*>(0x3000), Sample("halves.png").c_str(), kImage, 0, 0), 1);
   Pump();
-  EXPECT_EQ(host_.PaintCount(window_, kImage), paints);
+  EXPECT_EQ(host_.State(window_, kImage).paints, paints);
 
   for (int whole : {1, 0}) {
     HWND picture = reinterpret_cast<HWND>(static_cast<std::intptr_t>(pixet_->CreatePictureBox(window_, kImage, whole)));
@@ -92,8 +92,8 @@ TEST_F(DisplayTest, ControlsAreTheCurrentWindowsWhicheverWindowIsGiven) {
     EXPECT_EQ(BoxOf(picture, kInParent), whole != 0 ? BoxOf(host_.WindowHwnd(window_), kOuter) : in_units);
     EXPECT_FALSE(host_.PixelUnits(window_));
   }
-  EXPECT_EQ(host_.WrittenHandle(current, kImage), reinterpret_cast<std::intptr_t>(pixet_->HPICTUREBOX));
-  EXPECT_EQ(host_.WrittenHandle(window_, kImage), 0);
+  EXPECT_EQ(host_.State(current, kImage).writtenHandle, reinterpret_cast<std::intptr_t>(pixet_->HPICTUREBOX));
+  EXPECT_EQ(host_.State(window_, kImage).writtenHandle, 0);
 
   // With no current window there is no parent, so no control takes the bitmap: it is deleted, not leaked.
   DesktopHost::SetCurrentWindow(nullptr);

@@ -380,9 +380,9 @@ TEST_P(Hostile, Row) {
       << "no image written, or the target not kept";
   // Each control holds its old picture, or the BMP bytes of the photo.
   const auto expect_control = [&](auto* owner, bool loaded) {
-    const std::vector<unsigned char>& bytes = host_.ImageBytes(owner, kImage);
-    const std::string held(bytes.begin(), bytes.end());
-    const auto size = host_.ShownImageSize(owner, kImage);
+    const auto state = host_.State(owner, kImage);
+    const std::string held(state.imageBytes->begin(), state.imageBytes->end());
+    const auto size = state.shownImage;
     EXPECT_TRUE(loaded ? held.rfind("BM", 0) == 0 && size.width == 64 && size.height == 48 : held == picture)
         << (loaded ? "no photo in the control" : "the control changed");
   };

@@ -21,10 +21,10 @@ TEST_F(LoadTest, LoadImageHandsTheFilesPictureToWindowAndReportControls) {
   for (const char* sample : {"photo.png", "photo.jpg", "photo.tif", "indexed.gif"}) {
     ASSERT_TRUE(pixet_->LoadImage(window_, Sample(sample).c_str(), kImage) == 1 &&
                 pixet_->LoadImage(report_, Sample(sample).c_str(), kImage) == 1) << sample;
-    const std::vector<unsigned char>& bytes = host_.ImageBytes(window_, kImage);
+    const std::vector<unsigned char> bytes = *host_.State(window_, kImage).imageBytes;
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 2), "BM") << sample;
     EXPECT_EQ(Received(bytes), FilePixels(Sample(sample))) << sample;
-    EXPECT_EQ(host_.ImageBytes(report_, kImage), bytes) << sample;
+    EXPECT_EQ(*host_.State(report_, kImage).imageBytes, bytes) << sample;
   }
 }
 
@@ -42,7 +42,7 @@ TEST_F(LoadTest, StaleWorkingFilesAreNeverUsed) {
     ::CopyFileA(Sample("photo.bmp").c_str(), row.file.c_str(), FALSE);
     if (row.read_only) ::SetFileAttributesA(row.file.c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_NE(row.call(), 1) << row.file << " reported as loaded";
-    EXPECT_TRUE(host_.ImageBytes(window_, kImage).empty() && host_.ImageBytes(report_, kImage).empty()) << row.file;
+    EXPECT_TRUE(host_.State(window_, kImage).imageBytes->empty() && host_.State(report_, kImage).imageBytes->empty()) << row.file;
     EXPECT_EQ(ClipboardText(), "kept") << row.file;
     if (row.read_only && ::SetFileAttributesA(row.file.c_str(), FILE_ATTRIBUTE_NORMAL)) RemoveFile(row.file);
   }
@@ -53,10 +53,10 @@ TEST_F(LoadTest, StaleWorkingFilesAreNeverUsed) {
 TEST_F(LoadTest, PasteShowsTheClipboardsPicture) {
   for (void (*put)(const Pixels&) : {&PutBitmap, &PutDibOnly}) {
     put(FilePixels(Sample("photo.png")));
-    const int redraws = host_.RedrawCount(window_, kImage);
+    const int redraws = host_.State(window_, kImage).redraws;
     EXPECT_EQ(pixet_->LoadImageFromClipboard(window_, kImage), 1);
-    EXPECT_EQ(Received(host_.ImageBytes(window_, kImage)), FilePixels(Sample("photo.png")));
-    EXPECT_GT(host_.RedrawCount(window_, kImage), redraws);
+    EXPECT_EQ(Received(*host_.State(window_, kImage).imageBytes), FilePixels(Sample("photo.png")));
+    EXPECT_GT(host_.State(window_, kImage).redraws, redraws);
   }
 }
 

@@ -54,7 +54,7 @@ class PixetTest : public ::testing::Test {
   // what makes them expected.
   std::vector<std::string> TakeMessages();
   void Pump() { host_.PumpMessages(); }
-  HWND ControlHwnd(std::int16_t field = kImage) const { return host_.ControlHwnd(window_, field); }
+  HWND ControlHwnd(std::int16_t field = kImage) const { return host_.State(window_, field).hwnd; }
 
   TestHost host_;
   ScopedHost registered_{&host_};

@@ -80,6 +80,28 @@ struct PixelSize {
   int height = 0;
 };
 
+// Image-file bytes, shared and never changed in place.
+using SharedBytes = std::shared_ptr<const std::vector<unsigned char>>;
+SharedBytes EmptyBytes();  // one shared empty buffer
+
+// What a control is and holds at one moment (DesktopHost::State).
+struct ControlState {
+  HWND__* hwnd = nullptr;  // the control's child window; null once it is destroyed
+  // The image-file bytes an image control holds: last received through ImageFileBytes or
+  // read from the file named through ControlText; empty if none. Shared with the control
+  // (no copy), they stay as they were when its image changes later.
+  SharedBytes imageBytes = EmptyBytes();
+  int imageBytesWrites = 0;  // writes of ImageFileBytes to the control
+  int imageFileLoads = 0;    // times ControlText made it read a file (found or not)
+  PixelSize shownImage;      // pixel size of the decoded picture it shows; 0 x 0: none
+  std::string text;          // last written through ControlText
+  // Last value written to WindowHandle (0 if never). Reading WindowHandle returns it once
+  // written; the real child window stays.
+  std::intptr_t writtenHandle = 0;
+  int redraws = 0;  // Redraw calls that reached the control
+  int paints = 0;   // WM_PAINTs it handled
+};
+
 class DesktopHost : public HostRuntime {
  public:
   explicit DesktopHost(MessageMode mode = MessageMode::Record);
@@ -122,9 +144,6 @@ class DesktopHost : public HostRuntime {
                   ControlKind kind);
   bool AddControl(PixetHostReport* report, std::int16_t field, int x, int y, int width, int height,
                   ControlKind kind);
-  bool AddReportImageControl(PixetHostReport* report, std::int16_t field, int x, int y, int width, int height) {
-    return AddControl(report, field, x, y, width, height, ControlKind::Image);
-  }
   void RemoveControl(PixetHostWindow* window, std::int16_t field);
   void SetControlColour(PixetHostWindow* window, std::int16_t field, std::uint32_t colourref);
   // Whether client-area windows opened afterwards clip their children (WS_CLIPCHILDREN,
@@ -134,37 +153,12 @@ class DesktopHost : public HostRuntime {
   // --- Inspection for tests --------------------------------------------------------
   HWND__* WindowHwnd(PixetHostWindow* window) const;  // top-level window
   HWND__* ClientHwnd(PixetHostWindow* window) const;  // client-area window
-  HWND__* ControlHwnd(PixetHostWindow* window, std::int16_t field) const;
-  HWND__* ReportHwnd(PixetHostReport* report) const;
-  HWND__* ControlHwnd(PixetHostReport* report, std::int16_t field) const;
-  bool PixelUnits(PixetHostWindow* window) const;
-  bool PixelUnits(PixetHostReport* report) const;
-
-  // Image controls: the image-file bytes the control holds now (last received through
-  // ImageFileBytes or read from the file named through ControlText; empty if none).
-  // The reference is valid until the control's image changes.
-  const std::vector<unsigned char>& ImageBytes(PixetHostWindow* window, std::int16_t field) const;
-  const std::vector<unsigned char>& ImageBytes(PixetHostReport* report, std::int16_t field) const;
-  // How many times ImageFileBytes was written to the control.
-  int ImageBytesWrites(PixetHostWindow* window, std::int16_t field) const;
-  int ImageBytesWrites(PixetHostReport* report, std::int16_t field) const;
-  // How many times ControlText made the control read a file (found or not).
-  int ImageFileLoads(PixetHostWindow* window, std::int16_t field) const;
-  int ImageFileLoads(PixetHostReport* report, std::int16_t field) const;
-  // Pixel size of the decoded picture the control shows; 0 x 0 when it shows none.
-  PixelSize ShownImageSize(PixetHostWindow* window, std::int16_t field) const;
-  PixelSize ShownImageSize(PixetHostReport* report, std::int16_t field) const;
-  // Last text written through ControlText.
-  std::string ControlText(PixetHostWindow* window, std::int16_t field) const;
-  std::string ControlText(PixetHostReport* report, std::int16_t field) const;
-  // Value last written to WindowHandle for the target (0 if never written). Reading
-  // WindowHandle returns this value once written; the real child window stays.
-  std::intptr_t WrittenHandle(PixetHostWindow* window, std::int16_t field) const;
-
-  int RedrawCount() const;                                             // Redraw calls
-  int RedrawCount(PixetHostWindow* window, std::int16_t field) const;  // Redraw calls that reached the control
-  int PaintCount(PixetHostWindow* window, std::int16_t field) const;   // WM_PAINTs the control handled
-  int UnresolvedCount() const;  // calls whose target did not resolve
+  HWND__* ReportHwnd(PixetHostReport* report) const;  // the report's (hidden) window
+  bool PixelUnits(PixetHostWindow* window) const;     // the window's pixel-units flag
+  // A snapshot of control `field` (> 0) of a window or report; the defaults when there
+  // is no such control.
+  ControlState State(PixetHostWindow* window, std::int16_t field) const;
+  ControlState State(PixetHostReport* report, std::int16_t field) const;
 
   // Message boxes.
   void SetMessageMode(MessageMode mode);
@@ -187,22 +181,18 @@ class DesktopHost : public HostRuntime {
   struct Control;
 
  private:
-  Surface* Find(PixetHostWindow* window) const;
-  Surface* Find(PixetHostReport* report) const;
-  Surface* Resolve(const HostTarget& target) const;
-  Control* ResolveControl(const HostTarget& target, Surface** surface) const;
-  const Control* FindControl(const Surface* surface, std::int16_t field) const;
-  // A member of control `field` of a window or report, read under the lock; value-
-  // initialised when there is no such control.
-  template <class Owner, class Value>
-  Value ControlValue(Owner* owner, std::int16_t field, Value Control::*member) const;
+  Surface* Find(const void* record, bool report) const;
+  Surface* Find(PixetHostWindow* window) const { return Find(window, false); }
+  Surface* Find(PixetHostReport* report) const { return Find(report, true); }
+  // The surface a target names and, for field > 0, its control; false when either is
+  // missing.
+  bool Resolve(const HostTarget& target, Surface** surface, Control** control) const;
+  // Takes a surface whose frame was just made (or not): gives it its client area and
+  // keeps it. Null, with the frame destroyed, on failure.
+  Surface* Keep(std::unique_ptr<Surface> surface, bool clipChildren);
+  void Close(Surface* surface);
   bool AddControlTo(Surface* surface, std::int16_t field, int x, int y, int width, int height, ControlKind kind);
-  void DestroySurface(Surface* surface);
   void SetImage(Control* control, const unsigned char* bytes, std::size_t size);
-  void RedrawControl(Control* control);
-  std::intptr_t ReadGeometry(Surface* surface, Control* control, HostProperty id) const;
-  void WriteGeometry(Surface* surface, Control* control, HostProperty id, std::intptr_t value);
-  void CountUnresolved();
 
   mutable std::recursive_mutex mutex_;
   std::vector<std::unique_ptr<Surface>> surfaces_;
@@ -210,9 +200,7 @@ class DesktopHost : public HostRuntime {
   MessageMode mode_;
   int base_x_ = 8;
   int base_y_ = 16;
-  int redraws_ = 0;
   bool client_clips_children_ = true;
-  int unresolved_ = 0;
 };
 
 }  // namespace pixet::refhost
