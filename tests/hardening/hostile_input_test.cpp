@@ -348,6 +348,9 @@ std::vector<Row> Rows() {
       {"Display", Do(kDisplay, photo), 0}, {"Background", Do(kBackground, photo), 0}, {"Draw", Do(kDraw, photo), 0},
       {"SaveResource", Do(kSave, "LOGO", Out("png")), 0}, {"ResourceHandle", Do(kHandle, "LOGO"), 0},
       {"EncoderClsid", Do(kEncoder, "image/png"), 0}, {"CopyConverted", Do(kCopy, photo), 0, {kLoadFailed}},
+      {"ResourceHandleFromMissingModule", Around([](Hostile& t) { t.object->USERESOURCE = 1; },
+       Do(kHandle, "LOGO", "no-such-module.dll"), [](Hostile& t) { EXPECT_EQ(t.object->USERESOURCE, 0); }), 0,
+       {kNoModule}},
       Fetch("", img + "dl-unbound.png", 0, "dl-unbound.png", "photo.png")};
   const Step cleared = [](Hostile& t) { t.pixet_->ENGINELOADED = 0; };
   for (Row row : unbound) {
