@@ -265,7 +265,8 @@ std::vector<Row> Rows() {
   const Step fail_open = [](Hostile& t) { t.internet_.FailOpen(true); };
   for (const char* scheme : {"http", "HTTP", "HtTp"})
     rows.push_back(Fetch(std::string("Scheme_") + scheme, scheme + img.substr(4) + "dl.png", 1, "dl.png", "photo.png"));
-  for (const char* segment : {"", ".", "..", "...", "NUL", "com1.png"})
+  for (const char* segment : {"", ".", "..", "...", "NUL", "com1.png", "COM1:", "COM1:.png", "COM\xb9",
+                              "lpt\xb2.gif", "Com\xb3.png"})
     rows.push_back(Fetch("NoFile_" + Label(segment), img + segment, kNoFile, "", kNone));
   rows.insert(rows.end(), {
       // The local path is cut at 80 characters, the name's own extension with it.
