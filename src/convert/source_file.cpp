@@ -18,9 +18,11 @@ short ControlNumberOf(const char* source) {
   if (start == std::string::npos) return 0;
   s.erase(0, start);
   if (s[0] == '+') s.erase(0, 1);
-  if (s.empty() || s.size() > 5) return 0;
+  if (s.empty()) return 0;
   for (char c : s)
     if (!std::isdigit(static_cast<unsigned char>(c))) return 0;
+  s.erase(0, s.find_first_not_of('0'));  // "000007" is 7; only zeros leave nothing, which is 0
+  if (s.empty() || s.size() > 5) return 0;
   const long n = std::strtol(s.c_str(), nullptr, 10);
   return n >= 1 && n <= 32767 ? static_cast<short>(n) : 0;
 }

@@ -10,10 +10,11 @@ namespace pixet {
 inline constexpr char kControlImageFile[] = "_vb_.xac";
 
 // The file to load for `source`, and ownership of the working file when one was written.
-// A source that is a whole number from 1 to 32767 names an image control of the current
-// target window: its image (property 7CB6h) is written to "_vb_.xac", which is deleted
-// when this object goes away; the working-files lock is held from before the write until
-// after the delete. Anything else is itself the file name, and no lock is taken.
+// A source that is a whole number from 1 to 32767 (leading zeros allowed: "0007" is 7)
+// names an image control of the current target window: its image (property 7CB6h) is
+// written to "_vb_.xac", which is deleted when this object goes away; the working-files
+// lock is held from before the write until after the delete. Anything else is itself the
+// file name, and no lock is taken.
 class ResolvedSource {
  public:
   explicit ResolvedSource(const char* source);

@@ -206,7 +206,7 @@ std::vector<Row> Rows() {
   std::vector<Row> rows;
   const std::string photo = Sample("photo.png"), module = "pixet_test_resources.dll", long_name(300, 'R');
   // Broken, truncated, noisy and lying images under every extension, valid ones under another,
-  // and texts that look like control numbers: only "7" names a control (one the window lacks).
+  // and texts that look like control numbers: only "7" (which the window lacks) and "000001" name controls.
   for (const char* ext : {"png", "jpg", "gif", "tif", "bmp"})
     for (const char* stem : {"zero", "cut", "noise", "huge"})
       AddSources(rows, std::string(stem) + "_" + ext, Input(std::string(stem) + "." + ext));
@@ -216,6 +216,7 @@ std::vector<Row> Rows() {
     AddSources(rows, Label(misnamed), Input(misnamed), true);
   for (const char* number : {"0", "-1", "7", "7.5", "40000", "abc"})
     AddSources(rows, "Number_" + Label(number), number);
+  rows.push_back({"Number_000001", Do(kConvert, "000001", Out("png")), 1, {}, kWrites});  // control 1's picture
 
   // Names: targets of up to 255 characters are written, no longer ones; sources name no file.
   for (std::size_t length : {255u, 256u, 1000u}) {
