@@ -222,12 +222,12 @@ std::vector<Row> Rows() {
   for (std::size_t length : {255u, 256u, 1000u}) {
     const std::string target = kOut + std::string(length - 15, 'x') + ".png", n = std::to_string(length);
     const unsigned fits = length <= 255 ? kWrites : 0u, refused = fits != 0 ? fits : unsigned{kNoEngine};
-    // Conversions refuse longer targets before the engine starts. Capture names are cut to
+    // Conversions and resource saves refuse longer targets before the engine starts. Capture names are cut to
     // 255 characters, as every fixed-length name is.
     rows.insert(rows.end(), {
         {"ConvertTarget" + n, Do(kConvert, photo, target), fits != 0, {}, refused},
         {"GrayTarget" + n, Do(kGray, photo, target), fits != 0, {}, refused},
-        {"ResourceTarget" + n, Do(kSave, "LOGO", target), fits != 0, {}, fits},
+        {"ResourceTarget" + n, Do(kSave, "LOGO", target), fits != 0, {}, refused},
         {"CaptureTarget" + n, Do(kCapture, target.substr(0, length - 4) + ".bmp"), 0, {}, kWrites}});
     AddSources(rows, "Source" + n, std::string(length, 's') + ".bmp");
   }
