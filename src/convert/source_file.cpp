@@ -33,16 +33,22 @@ HGLOBAL ControlImageBlock(short field) {
   return reinterpret_cast<HGLOBAL>(host::Read(HostTarget::Current(field), HostProperty::ImageMemoryBlock));
 }
 
-// Writes the control's whole image block to the working file. Failures leave an empty
-// or missing file, which the engine then fails to load.
-void WriteControlImage(short field) {
+// Writes the control's whole image block to the working file, which `written` owns from
+// before it is made. A block that cannot be read or written whole leaves no file, which
+// the engine then fails to load.
+void WriteControlImage(short field, auto_delete_file& written) {
   const SIZE_T size = ::GlobalSize(ControlImageBlock(field));
   ::DeleteFileA(kControlImageFile);
-  unique_lfile file(::_lcreat(kControlImageFile, 0));
+  written.reset(kControlImageFile);
+  unique_file file(::CreateFileA(kControlImageFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr));
+  if (!file) return;
   HGLOBAL block = ControlImageBlock(field);
   const void* bytes = ::GlobalLock(block);
   unique_global_lock unlock(bytes != nullptr ? block : nullptr);
-  if (file && bytes != nullptr) ::_hwrite(file.get(), static_cast<LPCCH>(bytes), static_cast<long>(size));
+  if (bytes != nullptr && size <= MAXDWORD && WriteAll(file.get(), bytes, static_cast<DWORD>(size))) return;
+  file.reset();
+  DeleteNow(written);
 }
 
 }  // namespace
@@ -54,13 +60,9 @@ ResolvedSource::ResolvedSource(const char* source) {
     return;
   }
   lock_ = std::unique_lock<std::recursive_mutex>(WorkingFilesMutex());
-  WriteControlImage(field);
+  WriteControlImage(field, written_);
   from_control_ = true;
   file_ = kControlImageFile;
-}
-
-ResolvedSource::~ResolvedSource() {
-  if (from_control_) ::DeleteFileA(kControlImageFile);
 }
 
 }  // namespace pixet

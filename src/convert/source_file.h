@@ -4,6 +4,8 @@
 #include <mutex>
 #include <string>
 
+#include "core/unique_any.h"
+
 namespace pixet {
 
 // The working file that holds a control's image while it is converted.
@@ -18,7 +20,6 @@ inline constexpr char kControlImageFile[] = "_vb_.xac";
 class ResolvedSource {
  public:
   explicit ResolvedSource(const char* source);
-  ~ResolvedSource();
   ResolvedSource(const ResolvedSource&) = delete;
   ResolvedSource& operator=(const ResolvedSource&) = delete;
 
@@ -26,7 +27,8 @@ class ResolvedSource {
   bool is_control() const { return from_control_; }
 
  private:
-  std::unique_lock<std::recursive_mutex> lock_;  // released after the destructor's delete
+  std::unique_lock<std::recursive_mutex> lock_;  // released after written_ has deleted the file
+  auto_delete_file written_;
   std::string file_;
   bool from_control_ = false;
 };

@@ -167,6 +167,25 @@ class UnboundPixet : public Pixet {  // its binding fails
  public:
   std::int32_t GetFunctionPointers() override { return 0; }
 };
+class HoldingPixet : public Pixet {  // another handle holds each target it converts, sharing `share`
+ public:
+  std::int32_t GetFunctionPointers() override { return 1; }  // the fixture's object filled the table
+  std::int32_t ConvertImage(const char* source, const char* target) override {
+    const std::int32_t result = Pixet::ConvertImage(source, target);
+    return held = ::CreateFileA(target, GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr), result;
+  }
+  DWORD share = 0;
+  HANDLE held = INVALID_HANDLE_VALUE;
+};
+// `call` on a HoldingPixet sharing `share`; its handle is closed afterwards.
+Call Holding(DWORD share, Call call) {
+  return [=](Hostile& t) {
+    const auto holding = Pixet::Create<HoldingPixet>();
+    holding->share = share;
+    const std::int32_t result = (t.object = holding.get(), call(t));
+    return ::CloseHandle(holding->held), result;
+  };
+}
 
 // The ways a file source reaches the library: for a source without an image, the result
 // and message; for one with an image, what it changes (the result is then 1).
@@ -256,6 +275,11 @@ std::vector<Row> Rows() {
       {"LockedTarget", Locked(Out("png"), Do(kConvert, photo, Out("png"))), 0},
       {"LockedWorkingFile", Around([](Hostile&) {}, Locked(kjj, Do(kLoad, photo)), [=](Hostile&) { RemoveFile(kjj); }),
        ERROR_SHARING_VIOLATION},
+      // "kjj___.bmp" held once converted: the load refuses, and leaves it only if it cannot be deleted.
+      {"HeldWorkingFileUnreadable", Holding(FILE_SHARE_WRITE | FILE_SHARE_DELETE, Do(kLoad, photo)),
+       ERROR_SHARING_VIOLATION},
+      {"HeldWorkingFileUndeletable", Around([](Hostile&) {}, Holding(FILE_SHARE_READ | FILE_SHARE_WRITE,
+       Do(kLoad, photo)), [=](Hostile&) { RemoveFile(kjj); }), ERROR_SHARING_VIOLATION},
       // A picture left in the working file is never shown for a source without one.
       {"StaleWorkingFile", Copied("photo.bmp", kjj, Do(kLoad, Input("noise.png"))), kNoFile},
   });
