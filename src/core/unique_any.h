@@ -84,14 +84,6 @@ inline bool WriteAll(HANDLE file, const void* bytes, DWORD size) noexcept {
   return true;
 }
 
-// A file opened with _lcreat; HFILE_ERROR means none.
-struct lfile_traits {
-  using value_type = HFILE;
-  static HFILE Invalid() noexcept { return HFILE_ERROR; }
-  static void Close(HFILE h) noexcept { ::_lclose(h); }
-};
-using unique_lfile = unique_any<lfile_traits>;
-
 // A file, by name, that the call made: deleted when the owner goes unless the call
 // commits it with release() (a working file never is). Empty means none.
 struct delete_file_traits {
