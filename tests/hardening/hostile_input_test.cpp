@@ -167,23 +167,22 @@ class UnboundPixet : public Pixet {  // its binding fails
  public:
   std::int32_t GetFunctionPointers() override { return 0; }
 };
-class HoldingPixet : public Pixet {  // another handle holds each target it converts, sharing `share`
+class HoldingPixet : public Pixet {  // another handle holds each target it converts, sharing `share`, till it goes
  public:
+  explicit HoldingPixet(DWORD share) : share(share) {}
+  ~HoldingPixet() override { ::CloseHandle(held); }
   std::int32_t GetFunctionPointers() override { return 1; }  // the fixture's object filled the table
   std::int32_t ConvertImage(const char* source, const char* target) override {
     const std::int32_t result = Pixet::ConvertImage(source, target);
     return held = ::CreateFileA(target, GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr), result;
   }
-  DWORD share = 0;
+  const DWORD share;
   HANDLE held = INVALID_HANDLE_VALUE;
 };
-// `call` on a HoldingPixet sharing `share`; its handle is closed afterwards.
 Call Holding(DWORD share, Call call) {
   return [=](Hostile& t) {
-    const auto holding = Pixet::Create<HoldingPixet>();
-    holding->share = share;
-    const std::int32_t result = (t.object = holding.get(), call(t));
-    return ::CloseHandle(holding->held), result;
+    const auto holding = Pixet::Create<HoldingPixet>(share);
+    return t.object = holding.get(), call(t);
   };
 }
 
