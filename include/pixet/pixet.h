@@ -49,6 +49,10 @@ class PIXET_API Pixet {
  public:
   // Creates a T (Pixet or a class derived from it) and binds it to the engine.
   // Binding runs after the constructors, so a derived GetFunctionPointers is used.
+  // Always make objects here: a derived object made with `new Derived` (or on the
+  // stack) is never bound, so its ENGINELOADED stays 0 and every method that needs the
+  // engine returns 0 and does nothing, without a message. Such an object can still be
+  // bound by calling Construct() on it once it is fully constructed.
   template <class T = Pixet, class... Args>
   static std::unique_ptr<T> Create(Args&&... args) {
     std::unique_ptr<T> object(new T(std::forward<Args>(args)...));

@@ -97,13 +97,28 @@ void RealizeSystemPalette(HDC source, HDC memory, unique_hpalette& palette, uniq
   ::RealizePalette(memory);
 }
 
+// The folder that holds `name` as written ("." for a bare name), where the file is made
+// before it takes the name's place.
+std::string FolderOf(const std::string& name) {
+  const std::size_t end = name.find_last_of("\\/:");
+  if (end == std::string::npos) return ".";
+  return name[end] == ':' ? name.substr(0, end + 1) + "." : name.substr(0, end + 1);
+}
+
+// Writes the file whole into a new temporary file beside `name` and only then puts it in
+// the place of `name`: a write that fails (a full disk, say) leaves an existing file as
+// it was, and no temporary file is left on any way out.
 void WriteBmpFile(const std::string& name, const BITMAPFILEHEADER& file, const BitmapInfo256& info,
                   const void* pixels, std::uint32_t pixel_bytes) {
-  unique_lfile out(::_lcreat(name.c_str(), 0));
-  if (!out) return;
-  ::_lwrite(out.get(), reinterpret_cast<LPCCH>(&file), sizeof file);
-  ::_lwrite(out.get(), reinterpret_cast<LPCCH>(&info), sizeof info);
-  ::_hwrite(out.get(), static_cast<LPCCH>(pixels), static_cast<long>(pixel_bytes));
+  const std::string folder = FolderOf(name);
+  char temp[MAX_PATH] = {};
+  if (folder.size() > MAX_PATH - 14 || ::GetTempFileNameA(folder.c_str(), "Bcr", 0, temp) == 0) return;
+  auto_delete_file written(temp);  // made empty by GetTempFileNameA
+  unique_file out(::CreateFileA(temp, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!out || !WriteAll(out.get(), &file, sizeof file) || !WriteAll(out.get(), &info, sizeof info) ||
+      !WriteAll(out.get(), pixels, pixel_bytes) || !::CloseHandle(out.release()))
+    return;
+  if (::MoveFileExA(temp, name.c_str(), MOVEFILE_REPLACE_EXISTING)) written.release();  // committed
 }
 
 HWND CurrentWindowHandle(HostProperty id) {

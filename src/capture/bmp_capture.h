@@ -29,7 +29,9 @@ class BmpCapture {
 
   // Virtual slots, in this order. File names: trailing blanks removed, at most 255
   // characters used. Nothing is written when no bitmap could be captured (no window, an
-  // empty or negative area); an existing file of that name is then left as it was.
+  // empty or negative area) or the file cannot be written whole (a full disk): an existing
+  // file of that name is then left as it was. The file is written beside the target
+  // under a temporary "Bcr" name and takes the target's place only once complete.
   // x, y, width and height are read in CaptureRectangle mode only.
   virtual void CaptureToBmp(HWND window, CaptureMode mode, std::int32_t x, std::int32_t y, std::int32_t width,
                             std::int32_t height, const char* file);

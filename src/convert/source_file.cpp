@@ -18,9 +18,11 @@ short ControlNumberOf(const char* source) {
   if (start == std::string::npos) return 0;
   s.erase(0, start);
   if (s[0] == '+') s.erase(0, 1);
-  if (s.empty() || s.size() > 5) return 0;
+  if (s.empty()) return 0;
   for (char c : s)
     if (!std::isdigit(static_cast<unsigned char>(c))) return 0;
+  s.erase(0, s.find_first_not_of('0'));  // "000007" is 7; only zeros leave nothing, which is 0
+  if (s.empty() || s.size() > 5) return 0;
   const long n = std::strtol(s.c_str(), nullptr, 10);
   return n >= 1 && n <= 32767 ? static_cast<short>(n) : 0;
 }
@@ -31,16 +33,22 @@ HGLOBAL ControlImageBlock(short field) {
   return reinterpret_cast<HGLOBAL>(host::Read(HostTarget::Current(field), HostProperty::ImageMemoryBlock));
 }
 
-// Writes the control's whole image block to the working file. Failures leave an empty
-// or missing file, which the engine then fails to load.
-void WriteControlImage(short field) {
+// Writes the control's whole image block to the working file, which `written` owns from
+// before it is made. A block that cannot be read or written whole leaves no file, which
+// the engine then fails to load.
+void WriteControlImage(short field, auto_delete_file& written) {
   const SIZE_T size = ::GlobalSize(ControlImageBlock(field));
   ::DeleteFileA(kControlImageFile);
-  unique_lfile file(::_lcreat(kControlImageFile, 0));
+  written.reset(kControlImageFile);
+  unique_file file(::CreateFileA(kControlImageFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr));
+  if (!file) return;
   HGLOBAL block = ControlImageBlock(field);
   const void* bytes = ::GlobalLock(block);
   unique_global_lock unlock(bytes != nullptr ? block : nullptr);
-  if (file && bytes != nullptr) ::_hwrite(file.get(), static_cast<LPCCH>(bytes), static_cast<long>(size));
+  if (bytes != nullptr && size <= MAXDWORD && WriteAll(file.get(), bytes, static_cast<DWORD>(size))) return;
+  file.reset();
+  DeleteNow(written);
 }
 
 }  // namespace
@@ -52,13 +60,9 @@ ResolvedSource::ResolvedSource(const char* source) {
     return;
   }
   lock_ = std::unique_lock<std::recursive_mutex>(WorkingFilesMutex());
-  WriteControlImage(field);
+  WriteControlImage(field, written_);
   from_control_ = true;
   file_ = kControlImageFile;
-}
-
-ResolvedSource::~ResolvedSource() {
-  if (from_control_) ::DeleteFileA(kControlImageFile);
 }
 
 }  // namespace pixet

@@ -4,20 +4,22 @@
 #include <mutex>
 #include <string>
 
+#include "core/unique_any.h"
+
 namespace pixet {
 
 // The working file that holds a control's image while it is converted.
 inline constexpr char kControlImageFile[] = "_vb_.xac";
 
 // The file to load for `source`, and ownership of the working file when one was written.
-// A source that is a whole number from 1 to 32767 names an image control of the current
-// target window: its image (property 7CB6h) is written to "_vb_.xac", which is deleted
-// when this object goes away; the working-files lock is held from before the write until
-// after the delete. Anything else is itself the file name, and no lock is taken.
+// A source that is a whole number from 1 to 32767 (leading zeros allowed: "0007" is 7)
+// names an image control of the current target window: its image (property 7CB6h) is
+// written to "_vb_.xac", which is deleted when this object goes away; the working-files
+// lock is held from before the write until after the delete. Anything else is itself the
+// file name, and no lock is taken.
 class ResolvedSource {
  public:
   explicit ResolvedSource(const char* source);
-  ~ResolvedSource();
   ResolvedSource(const ResolvedSource&) = delete;
   ResolvedSource& operator=(const ResolvedSource&) = delete;
 
@@ -25,7 +27,8 @@ class ResolvedSource {
   bool is_control() const { return from_control_; }
 
  private:
-  std::unique_lock<std::recursive_mutex> lock_;  // released after the destructor's delete
+  std::unique_lock<std::recursive_mutex> lock_;  // released after written_ has deleted the file
+  auto_delete_file written_;
   std::string file_;
   bool from_control_ = false;
 };

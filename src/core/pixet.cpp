@@ -45,12 +45,12 @@ void UsedResourceList::Append(const char* name) {
 
 namespace {
 
-// The object whose list AddUsedResource fills; set by Construct, never cleared.
-Pixet* g_resource_enum_target = nullptr;
-
-BOOL CALLBACK AddUsedResource(HMODULE, LPCSTR, LPSTR name, LONG_PTR) {
-  if (g_resource_enum_target == nullptr || g_resource_enum_target->USEDRESOURCES == nullptr) return TRUE;
-  g_resource_enum_target->USEDRESOURCES->Append(IS_INTRESOURCE(name) ? "" : name);
+// Appends `name` to the list of the object whose address the enumeration carries, so
+// that objects bound on several threads at once each fill only their own list.
+BOOL CALLBACK AddUsedResource(HMODULE, LPCSTR, LPSTR name, LONG_PTR object) {
+  Pixet* target = reinterpret_cast<Pixet*>(object);
+  if (target == nullptr || target->USEDRESOURCES == nullptr) return TRUE;
+  target->USEDRESOURCES->Append(IS_INTRESOURCE(name) ? "" : name);
   return TRUE;
 }
 
@@ -63,8 +63,6 @@ void ShowApiError(const char* text) {
 }  // namespace
 
 }  // namespace pixet
-
-extern "C" PIXET_API Pixet* PixetResourceEnumTarget() { return pixet::g_resource_enum_target; }
 
 Pixet::Pixet() { pixet::text::FillBlanks(RESOURCESDLLNAME, sizeof RESOURCESDLLNAME); }
 
@@ -90,10 +88,9 @@ void Pixet::Construct() {
     return;
   }
   ENGINELOADED = 1;
-  pixet::g_resource_enum_target = this;
   delete USEDRESOURCES;
   USEDRESOURCES = new (std::nothrow) pixet::UsedResourceList();
-  ::EnumResourceNamesA(nullptr, "#0", pixet::AddUsedResource, 0);
+  ::EnumResourceNamesA(nullptr, "#0", pixet::AddUsedResource, reinterpret_cast<LONG_PTR>(this));
 }
 
 void Pixet::Destruct() {

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <string>
 #include <utility>
 
 namespace pixet {
@@ -75,13 +76,28 @@ struct file_traits {
 };
 using unique_file = unique_any<file_traits>;
 
-// A file opened with _lcreat; HFILE_ERROR means none.
-struct lfile_traits {
-  using value_type = HFILE;
-  static HFILE Invalid() noexcept { return HFILE_ERROR; }
-  static void Close(HFILE h) noexcept { ::_lclose(h); }
+// Writes all `size` bytes at the file's position; false when any write fails or stops short.
+inline bool WriteAll(HANDLE file, const void* bytes, DWORD size) noexcept {
+  for (DWORD done = 0, written = 0; done < size; done += written)
+    if (!::WriteFile(file, static_cast<const char*>(bytes) + done, size - done, &written, nullptr) || written == 0)
+      return false;
+  return true;
+}
+
+// A file, by name, that the call made: deleted when the owner goes unless the call
+// commits it with release() (a working file never is). Empty means none.
+struct delete_file_traits {
+  using value_type = std::string;
+  static std::string Invalid() noexcept { return {}; }
+  static void Close(const std::string& name) noexcept { ::DeleteFileA(name.c_str()); }
 };
-using unique_lfile = unique_any<lfile_traits>;
+using auto_delete_file = unique_any<delete_file_traits>;
+
+// Deletes the owned file now. False when it is still there; GetLastError says why.
+inline bool DeleteNow(auto_delete_file& file) noexcept {
+  const std::string name = file.release();
+  return name.empty() || ::DeleteFileA(name.c_str()) != FALSE || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+}
 
 // A DC taken from a window: ReleaseDC needs the window as well.
 struct WindowDC {

@@ -21,14 +21,6 @@ std::string ExtensionOf(const std::string& name) {
   return name.substr(dot);
 }
 
-// Deletes the converted copy when the call ends, whatever the way out.
-struct ConvertedCopy {
-  bool made = false;
-  ~ConvertedCopy() {
-    if (made) ::DeleteFileA(kConvertedCopy);
-  }
-};
-
 }  // namespace
 }  // namespace pixet
 
@@ -38,11 +30,11 @@ std::int32_t Pixet::CopyToClipboard(const char* file) {
   using namespace pixet;
   WorkingFilesLock lock;
   std::string name = text::Clip(file);
-  ConvertedCopy copy;
+  auto_delete_file copy;  // the converted copy goes when the call ends, whatever the way out
   if (text::Upper(ExtensionOf(name)) != ".BMP") {
     // A copy left by an earlier call must not be taken for this file's.
     ::DeleteFileA(kConvertedCopy);
-    copy.made = true;
+    copy.reset(kConvertedCopy);
     name = kConvertedCopy;
     ConvertImage(file, kConvertedCopy);
   }

@@ -37,16 +37,18 @@ Download AbortDownload(Connection& connection) {
 
 // Whether `name`, put after the folder, would name the folder itself or leave it:
 // empty, only dots and blanks (".", "..", "..." all resolve to a folder), or a device
-// name such as NUL or COM1 (with or without an extension).
+// name such as NUL or COM1 (with or without an extension or a colon: "COM1:.png").
+// COM and LPT take a digit or a superscript one, two or three (CP1252 B9, B2, B3).
 bool NamesNoFileInFolder(const std::string& name) {
   if (name.find_first_not_of(". ") == std::string::npos) return true;
-  std::string stem = text::Upper(name.substr(0, name.find('.')));
+  std::string stem = text::Upper(name.substr(0, name.find_first_of(".:")));
   stem.erase(stem.find_last_not_of(' ') + 1);
   static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
   for (const char* device : kDevices)
     if (stem == device) return true;
-  return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
-         stem[3] >= '0' && stem[3] <= '9';
+  if (stem.size() != 4 || (stem.compare(0, 3, "COM") != 0 && stem.compare(0, 3, "LPT") != 0)) return false;
+  const char unit = stem[3];
+  return (unit >= '0' && unit <= '9') || unit == '\xB9' || unit == '\xB2' || unit == '\xB3';
 }
 
 // The local path for `address`: the folder and the last segment after "/" or "\", cut to

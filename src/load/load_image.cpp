@@ -49,7 +49,9 @@ DWORD ReadWhole(const std::string& name, unique_hglobal& block, DWORD& size) {
 }
 
 // Converts `file_text` into "kjj___.bmp" in the temporary folder through the object's
-// ConvertImage and hands the BMP file's bytes to the control. The caller holds the
+// ConvertImage and hands the BMP file's bytes to the control. The working file goes on
+// every way out; when it cannot be deleted (another handle holds it), the control is left
+// as it was and the result is the delete's error number. The caller holds the
 // working-files lock.
 std::int32_t LoadThroughBmp(Pixet& self, const HostTarget& control, const char* file_text) {
   if (self.ENGINELOADED == 0) return 0;
@@ -59,14 +61,14 @@ std::int32_t LoadThroughBmp(Pixet& self, const HostTarget& control, const char* 
     const DWORD error = LastError();
     if (::GetFileAttributesA(temp.c_str()) != INVALID_FILE_ATTRIBUTES) return static_cast<std::int32_t>(error);
   }
+  auto_delete_file converted(temp);
   self.ConvertImage(file_text, temp.c_str());  // what counts is whether the file exists now
   unique_hglobal block;
   DWORD size = 0;
   const DWORD error = ReadWhole(temp, block, size);
   if (error != 0) return static_cast<std::int32_t>(error);
+  if (!DeleteNow(converted)) return static_cast<std::int32_t>(LastError());
   host::WriteBytes(control, HostProperty::ImageFileBytes, block.get(), size);
-  block.reset();
-  ::DeleteFileA(temp.c_str());
   return 1;
 }
 

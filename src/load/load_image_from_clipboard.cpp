@@ -23,6 +23,7 @@ std::int32_t Pixet::LoadImageFromClipboard(PixetHostWindow* window, std::int16_t
   if (!session.started()) return 0;
   WorkingFilesLock lock;
   ::DeleteFileA(kPastedFile);
+  auto_delete_file pasted(kPastedFile);  // goes on every way out, after the control has read it
   engine::unique_gp_bitmap bitmap;
   {
     unique_clipboard clipboard(::OpenClipboard(nullptr) != FALSE);
@@ -36,15 +37,13 @@ std::int32_t Pixet::LoadImageFromClipboard(PixetHostWindow* window, std::int16_t
   {
     OwnedWide wide_name = ToWide(kPastedFile);
     if (!wide_name ||
-        PIXET_CALL(GdipSaveImageToFile, bitmap.get(), wide_name.get(), &encoder, nullptr) != Gdiplus::Ok) {
-      ::DeleteFileA(kPastedFile);  // whatever a failed save left
+        PIXET_CALL(GdipSaveImageToFile, bitmap.get(), wide_name.get(), &encoder, nullptr) != Gdiplus::Ok)
       return 0;
-    }
   }
   const HostTarget target = HostTarget::Of(window, control);
   host::WriteText(target, HostProperty::ControlText, "");
   host::WriteText(target, HostProperty::ControlText, kPastedFile);
-  ::DeleteFileA(kPastedFile);
+  pasted.reset();
   host::Redraw(target);
   return 1;
 }

@@ -43,9 +43,10 @@ Gdiplus::GpBitmap* BitmapFromResource(HMODULE module, const char* name) {
 }  // namespace
 }  // namespace pixet
 
+// Every outcome, an unbound object's included, leaves USERESOURCE at 0. An unbound object
+// still looks for the module (and says when it cannot load it) but never calls the engine.
 std::intptr_t Pixet::ImageHandleFromResource(const char* name, const char* module) {
   using namespace pixet;
-  if (ENGINELOADED == 0) return 0;
   const std::string resource = text::ClipTo(name, kMaxResourceNameChars);
   unique_module library;
   HMODULE source = nullptr;
@@ -62,7 +63,7 @@ std::intptr_t Pixet::ImageHandleFromResource(const char* name, const char* modul
     }
     source = library.get();  // freed on return: the image reads its own copy
   }
-  Gdiplus::GpBitmap* image = BitmapFromResource(source, resource.c_str());
+  Gdiplus::GpBitmap* image = ENGINELOADED != 0 ? BitmapFromResource(source, resource.c_str()) : nullptr;
   USERESOURCE = 0;
   return reinterpret_cast<std::intptr_t>(image);
 }

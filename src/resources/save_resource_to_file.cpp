@@ -35,7 +35,6 @@ std::int32_t SaveResource(Pixet& self, const char* name, const char* file, const
   GUID encoder{};
   self.GetEncoderClsid(mime, &encoder);
   if (!image) return 1;  // nothing to write; the lookup said why, if anything needed saying
-  if (text::Clip(file).size() > kMaxTargetChars) return 0;
   const OwnedWide wide = ToWide(file);
   return PIXET_CALL(GdipSaveImageToFile, image.get(), wide.get(), &encoder, nullptr) == Gdiplus::Ok ? 1 : 0;
 }
@@ -46,6 +45,7 @@ std::int32_t SaveResource(Pixet& self, const char* name, const char* file, const
 std::int32_t Pixet::SaveResourceToFile(const char* name, const char* file, const char* module) {
   using namespace pixet;
   if (ENGINELOADED == 0) return 0;
+  if (text::Clip(file).size() > kMaxTargetChars) return 0;  // before the engine starts, as conversions do
   engine::Session session;
   if (!session.started()) return 0;
   USERESOURCE = 1;

@@ -1,6 +1,7 @@
 // Screen contents saved as BMP files, read back here byte by byte and compared with what
 // the screen shows. CTest runs these tests on 32-, 16- and 8-bit (palette) screens too,
 // where rows need padding and the colour table carries bit masks or a palette.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -111,6 +112,19 @@ TEST_F(Capture, NothingCapturedWritesNothing) {
   pixet::refhost::DesktopHost::SetCurrentWindow(nullptr);
   pixet_->CaptureWindowToBmp(file.c_str());
   EXPECT_EQ(ReadFileBytes(file), std::vector<unsigned char>({'e', 'a', 'r', 'l', 'i', 'e', 'r'}));
+}
+
+// Run by CTest on a small full file system (tests/scripts/full_disk.sh): the old file stays and no other appears.
+TEST_F(Capture, DISABLED_OnAFullDiskTheOldFileStays) {
+  const char* folder = std::getenv("PIXET_FULL_DISK");
+  ASSERT_NE(folder, nullptr) << "run through full_disk.sh";
+  const std::string old = std::string(folder) + "\\old.bmp";
+  const std::vector<unsigned char> before = ReadFileBytes(old);
+  pixet_->CaptureClientToBmp(old.c_str());
+  EXPECT_TRUE(!before.empty() && ReadFileBytes(old) == before);
+  std::vector<std::string> left = FilesStartingWith(std::string(folder) + "\\");
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{".", "..", "filler", "old.bmp"}));
 }
 
 // Each loaded copy of the library reserves a "Bcr….bmp" file in the temporary folder of its

@@ -1,5 +1,6 @@
 // The object core: slot order, binding to the engine, the run-time loader, text
 // conversions, and the process-wide lock around the fixed-name working files.
+#include <atomic>
 #include <cstring>
 #include <thread>
 
@@ -45,6 +46,24 @@ TEST_F(Core, BindingFillsWhatItFindsOnceAndDestructLetsGo) {
   PIXET_ENGINE_ENTRIES(PIXET_EXPECT_ENTRY)
   pixet_->Destruct();
   EXPECT_TRUE(pixet_->GDI == nullptr && pixet_->USEDRESOURCES == nullptr);
+}
+
+// Objects made on eight threads at once each list all of this program's resources, in order.
+TEST_F(Core, ObjectsMadeOnEightThreadsAtOnceEachListEveryResource) {
+  std::vector<std::unique_ptr<Pixet>> objects(128);
+  std::vector<std::thread> threads;
+  std::atomic<int> waiting{8};  // all start together
+  for (int i = 0; i < 8; ++i) threads.emplace_back([&, i] {
+    for (--waiting; waiting > 0;) std::this_thread::yield();
+    for (int n = i; n < 128; n += 8) objects[n] = Pixet::Create();
+  });
+  for (std::thread& thread : threads) thread.join();
+  for (const auto& p : objects) {
+    std::string names;
+    for (std::size_t k = 0; k < p->USEDRESOURCES->Count(); ++k)
+      names += p->USEDRESOURCES->At(k).RESOURCENAME + std::string(";");
+    EXPECT_EQ(names, "LOGO;PHOTO;ZICON;;");
+  }
 }
 
 TEST_F(Core, DllLoaderHoldsReleasesAndLooksUp) {

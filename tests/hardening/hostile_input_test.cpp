@@ -166,6 +166,24 @@ class UnboundPixet : public Pixet {  // its binding fails
  public:
   std::int32_t GetFunctionPointers() override { return 0; }
 };
+class HoldingPixet : public Pixet {  // another handle holds each target it converts, sharing `share`, till it goes
+ public:
+  explicit HoldingPixet(DWORD share) : share(share) {}
+  ~HoldingPixet() override { ::CloseHandle(held); }
+  std::int32_t GetFunctionPointers() override { return 1; }  // the fixture's object filled the table
+  std::int32_t ConvertImage(const char* source, const char* target) override {
+    const std::int32_t result = Pixet::ConvertImage(source, target);
+    return held = ::CreateFileA(target, GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr), result;
+  }
+  const DWORD share;
+  HANDLE held = INVALID_HANDLE_VALUE;
+};
+Call Holding(DWORD share, Call call) {
+  return [=](Hostile& t) {
+    const auto holding = Pixet::Create<HoldingPixet>(share);
+    return t.object = holding.get(), call(t);
+  };
+}
 
 // The ways a file source reaches the library: for a source without an image, the result
 // and message; for one with an image, what it changes (the result is then 1).
@@ -205,7 +223,7 @@ std::vector<Row> Rows() {
   std::vector<Row> rows;
   const std::string photo = Sample("photo.png"), module = "pixet_test_resources.dll", long_name(300, 'R');
   // Broken, truncated, noisy and lying images under every extension, valid ones under another,
-  // and texts that look like control numbers: only "7" names a control (one the window lacks).
+  // and texts that look like control numbers: only "7" (which the window lacks) and "000001" name controls.
   for (const char* ext : {"png", "jpg", "gif", "tif", "bmp"})
     for (const char* stem : {"zero", "cut", "noise", "huge"})
       AddSources(rows, std::string(stem) + "_" + ext, Input(std::string(stem) + "." + ext));
@@ -215,17 +233,18 @@ std::vector<Row> Rows() {
     AddSources(rows, Label(misnamed), Input(misnamed), true);
   for (const char* number : {"0", "-1", "7", "7.5", "40000", "abc"})
     AddSources(rows, "Number_" + Label(number), number);
+  rows.push_back({"Number_000001", Do(kConvert, "000001", Out("png")), 1, {}, kWrites});  // control 1's picture
 
   // Names: targets of up to 255 characters are written, no longer ones; sources name no file.
   for (std::size_t length : {255u, 256u, 1000u}) {
     const std::string target = kOut + std::string(length - 15, 'x') + ".png", n = std::to_string(length);
     const unsigned fits = length <= 255 ? kWrites : 0u, refused = fits != 0 ? fits : unsigned{kNoEngine};
-    // Conversions refuse longer targets before the engine starts. Capture names are cut to
+    // Conversions and resource saves refuse longer targets before the engine starts. Capture names are cut to
     // 255 characters, as every fixed-length name is.
     rows.insert(rows.end(), {
         {"ConvertTarget" + n, Do(kConvert, photo, target), fits != 0, {}, refused},
         {"GrayTarget" + n, Do(kGray, photo, target), fits != 0, {}, refused},
-        {"ResourceTarget" + n, Do(kSave, "LOGO", target), fits != 0, {}, fits},
+        {"ResourceTarget" + n, Do(kSave, "LOGO", target), fits != 0, {}, refused},
         {"CaptureTarget" + n, Do(kCapture, target.substr(0, length - 4) + ".bmp"), 0, {}, kWrites}});
     AddSources(rows, "Source" + n, std::string(length, 's') + ".bmp");
   }
@@ -254,6 +273,11 @@ std::vector<Row> Rows() {
       {"LockedTarget", Locked(Out("png"), Do(kConvert, photo, Out("png"))), 0},
       {"LockedWorkingFile", Around([](Hostile&) {}, Locked(kjj, Do(kLoad, photo)), [=](Hostile&) { RemoveFile(kjj); }),
        ERROR_SHARING_VIOLATION},
+      // "kjj___.bmp" held once converted: the load refuses, and leaves it only if it cannot be deleted.
+      {"HeldWorkingFileUnreadable", Holding(FILE_SHARE_WRITE | FILE_SHARE_DELETE, Do(kLoad, photo)),
+       ERROR_SHARING_VIOLATION},
+      {"HeldWorkingFileUndeletable", Around([](Hostile&) {}, Holding(FILE_SHARE_READ | FILE_SHARE_WRITE,
+       Do(kLoad, photo)), [=](Hostile&) { RemoveFile(kjj); }), ERROR_SHARING_VIOLATION},
       // A picture left in the working file is never shown for a source without one.
       {"StaleWorkingFile", Copied("photo.bmp", kjj, Do(kLoad, Input("noise.png"))), kNoFile},
   });
@@ -264,7 +288,8 @@ std::vector<Row> Rows() {
   const Step fail_open = [](Hostile& t) { t.internet_.FailOpen(true); };
   for (const char* scheme : {"http", "HTTP", "HtTp"})
     rows.push_back(Fetch(std::string("Scheme_") + scheme, scheme + img.substr(4) + "dl.png", 1, "dl.png", "photo.png"));
-  for (const char* segment : {"", ".", "..", "...", "NUL", "com1.png"})
+  for (const char* segment : {"", ".", "..", "...", "NUL", "com1.png", "COM1:", "COM1:.png", "COM\xb9",
+                              "lpt\xb2.gif", "Com\xb3.png"})
     rows.push_back(Fetch("NoFile_" + Label(segment), img + segment, kNoFile, "", kNone));
   rows.insert(rows.end(), {
       // The local path is cut at 80 characters, the name's own extension with it.
@@ -347,6 +372,9 @@ std::vector<Row> Rows() {
       {"Display", Do(kDisplay, photo), 0}, {"Background", Do(kBackground, photo), 0}, {"Draw", Do(kDraw, photo), 0},
       {"SaveResource", Do(kSave, "LOGO", Out("png")), 0}, {"ResourceHandle", Do(kHandle, "LOGO"), 0},
       {"EncoderClsid", Do(kEncoder, "image/png"), 0}, {"CopyConverted", Do(kCopy, photo), 0, {kLoadFailed}},
+      {"ResourceHandleFromMissingModule", Around([](Hostile& t) { t.object->USERESOURCE = 1; },
+       Do(kHandle, "LOGO", "no-such-module.dll"), [](Hostile& t) { EXPECT_EQ(t.object->USERESOURCE, 0); }), 0,
+       {kNoModule}},
       Fetch("", img + "dl-unbound.png", 0, "dl-unbound.png", "photo.png")};
   const Step cleared = [](Hostile& t) { t.pixet_->ENGINELOADED = 0; };
   for (Row row : unbound) {
