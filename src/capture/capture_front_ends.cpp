@@ -1,22 +1,22 @@
 // The Pixet capture methods: each forwards to the operation of the same name on the
 // process-wide capture object. They need no engine and no field of the object.
 #include "capture/bmp_capture.h"
-#include "core/module_runtime.h"
+#include "capture/process_capture.h"
 #include "pixet/pixet.h"
 
 void Pixet::CaptureDesktopToBmp(const char* file) {
-  if (pixet::BmpCapture* capture = pixet::runtime::Capture()) capture->CaptureDesktopToBmp(file);
+  if (pixet::BmpCapture* capture = pixet::capture::ProcessCapture()) capture->CaptureDesktopToBmp(file);
 }
 
 void Pixet::CaptureClientToBmp(const char* file) {
-  if (pixet::BmpCapture* capture = pixet::runtime::Capture()) capture->CaptureClientToBmp(file);
+  if (pixet::BmpCapture* capture = pixet::capture::ProcessCapture()) capture->CaptureClientToBmp(file);
 }
 
 void Pixet::CaptureClientRectToBmp(const char* file, std::int32_t x, std::int32_t y, std::int32_t width,
                                    std::int32_t height) {
-  if (pixet::BmpCapture* capture = pixet::runtime::Capture()) capture->CaptureClientRectToBmp(file, x, y, width, height);
+  if (pixet::BmpCapture* capture = pixet::capture::ProcessCapture()) capture->CaptureClientRectToBmp(file, x, y, width, height);
 }
 
 void Pixet::CaptureWindowToBmp(const char* file) {
-  if (pixet::BmpCapture* capture = pixet::runtime::Capture()) capture->CaptureWindowToBmp(file);
+  if (pixet::BmpCapture* capture = pixet::capture::ProcessCapture()) capture->CaptureWindowToBmp(file);
 }

@@ -3,7 +3,7 @@
 #include "core/engine.h"
 #include "core/host_access.h"
 #include "pixet/pixet.h"
-#include "resources/resource_switch.h"
+#include "display/display_source.h"
 
 namespace pixet {
 namespace {

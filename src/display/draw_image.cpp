@@ -4,7 +4,7 @@
 #include "core/host_access.h"
 #include "core/unique_any.h"
 #include "pixet/pixet.h"
-#include "resources/resource_switch.h"
+#include "display/display_source.h"
 
 std::int32_t Pixet::DrawImage(PixetHostWindow* window, const char* image, std::int16_t control,
                               std::int32_t wholeWindow, std::int32_t) {

@@ -8,7 +8,7 @@
 #include "core/text.h"
 #include "core/wide.h"
 #include "pixet/pixet.h"
-#include "resources/resource_switch.h"
+#include "core/module_name_field.h"
 
 namespace pixet {
 namespace {

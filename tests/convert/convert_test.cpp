@@ -1,6 +1,6 @@
 // Conversions through the engine: every format, GIF from indexed sources, lossless output,
-// replaced and self targets, control sources, grey levels, the encoder lookup, and the
-// picture control's resize. Failure rows live in the hostile table.
+// replaced and self targets, control sources, grey levels and the encoder lookup. Failure
+// rows live in the hostile table.
 #include <tuple>
 
 #include "core/test_seams.h"
@@ -101,31 +101,6 @@ TEST_F(Convert, EncoderLookup) {
   }
   EXPECT_GE(g_block, 9000u);
   std::tie(table.GdipGetImageEncodersSize, table.GdipGetImageEncoders) = saved;
-}
-
-// The newest picture control is fitted to the current window, without drawing it again.
-TEST_F(Convert, ResizeFitsTheNewestPictureToTheCurrentWindow) {
-  const HWND first = reinterpret_cast<HWND>(static_cast<std::intptr_t>(pixet_->CreatePictureBox(window_, kImage, 0)));
-  ASSERT_EQ(pixet_->DisplayImage(window_, Sample("halves.png").c_str(), kImage, 0, 0), 1);
-  const HWND newest = pixet_->HPICTUREBOX;
-  const LRESULT held = ::SendMessageA(newest, STM_GETIMAGE, IMAGE_BITMAP, 0);
-  host_.ResizeWindow(window_, 400, 300);
-  pixet_->ResizeImage();
-  RECT window, picture, old;
-  ::GetWindowRect(host_.WindowHwnd(window_), &window);
-  ::GetClientRect(newest, &picture);
-  ::GetClientRect(first, &old);
-  EXPECT_EQ(picture.right, window.right - window.left);
-  EXPECT_EQ(picture.bottom, window.bottom - window.top);
-  EXPECT_EQ(old.right, 80) << "only the newest is fitted";
-  EXPECT_EQ(::SendMessageA(newest, STM_GETIMAGE, IMAGE_BITMAP, 0), held) << "not redrawn";
-  // Sizes reach the system as signed 16-bit values: a host size of 65636 becomes 100, and
-  // one of 105536 becomes -25536 (no height at all), not 40000.
-  host_.answers = {{HostProperty::Width, 65636}, {HostProperty::Height, 105536}};
-  pixet_->ResizeImage();
-  ::GetClientRect(newest, &picture);
-  EXPECT_EQ(picture.right, 100);
-  EXPECT_LE(picture.bottom, 0);
 }
 
 }  // namespace

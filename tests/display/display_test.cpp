@@ -1,5 +1,6 @@
 // Showing images in host windows, checked on the screen: picture controls stretched over
-// a control or the whole window, and drawing straight into a control's window.
+// a control or the whole window, drawing straight into a control's window, and fitting
+// the newest picture control to its window.
 #include <windows.h>
 
 #include <vector>
@@ -99,6 +100,31 @@ TEST_F(DisplayTest, ControlsAreTheCurrentWindowsWhicheverWindowIsGiven) {
   DesktopHost::SetCurrentWindow(nullptr);
   EXPECT_EQ(pixet_->DisplayImage(window_, Sample("halves.png").c_str(), kImage, 1, 0), 1);
   EXPECT_TRUE(engine_.LastHbitmap() != nullptr && ::GetObjectType(engine_.LastHbitmap()) == 0) << "left undeleted";
+}
+
+// The newest picture control is fitted to the current window, without drawing it again.
+TEST_F(DisplayTest, ResizeFitsTheNewestPictureToTheCurrentWindow) {
+  const HWND first = reinterpret_cast<HWND>(static_cast<std::intptr_t>(pixet_->CreatePictureBox(window_, kImage, 0)));
+  ASSERT_EQ(pixet_->DisplayImage(window_, Sample("halves.png").c_str(), kImage, 0, 0), 1);
+  const HWND newest = pixet_->HPICTUREBOX;
+  const LRESULT held = ::SendMessageA(newest, STM_GETIMAGE, IMAGE_BITMAP, 0);
+  host_.ResizeWindow(window_, 400, 300);
+  pixet_->ResizeImage();
+  RECT window, picture, old;
+  ::GetWindowRect(host_.WindowHwnd(window_), &window);
+  ::GetClientRect(newest, &picture);
+  ::GetClientRect(first, &old);
+  EXPECT_EQ(picture.right, window.right - window.left);
+  EXPECT_EQ(picture.bottom, window.bottom - window.top);
+  EXPECT_EQ(old.right, 80) << "only the newest is fitted";
+  EXPECT_EQ(::SendMessageA(newest, STM_GETIMAGE, IMAGE_BITMAP, 0), held) << "not redrawn";
+  // Sizes reach the system as signed 16-bit values: a host size of 65636 becomes 100, and
+  // one of 105536 becomes -25536 (no height at all), not 40000.
+  host_.answers = {{HostProperty::Width, 65636}, {HostProperty::Height, 105536}};
+  pixet_->ResizeImage();
+  ::GetClientRect(newest, &picture);
+  EXPECT_EQ(picture.right, 100);
+  EXPECT_LE(picture.bottom, 0);
 }
 
 }  // namespace

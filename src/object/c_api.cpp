@@ -11,7 +11,7 @@
 #include "core/c_boundary.h"
 #include "core/text.h"
 #include "pixet/pixet.h"
-#include "resources/resource_switch.h"
+#include "core/module_name_field.h"
 
 #undef LoadImage
 

@@ -1,14 +1,15 @@
 // The library's entry point: process and thread start-up and clean-up.
 #include <windows.h>
 
-#include "core/module_runtime.h"
+#include "capture/process_capture.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
   switch (reason) {
     case DLL_PROCESS_ATTACH:
-      return pixet::runtime::ProcessAttach(instance) ? TRUE : FALSE;
+      pixet::capture::MakeProcessCapture();
+      return TRUE;
     case DLL_PROCESS_DETACH:
-      pixet::runtime::ProcessDetach();
+      pixet::capture::DeleteProcessCapture();
       return TRUE;
     case DLL_THREAD_ATTACH:
     case DLL_THREAD_DETACH:
