@@ -7,8 +7,6 @@
 #include "support/fixture.h"
 
 using namespace pixet::testing;
-using pixet::HostProperty;
-using pixet::HostTarget;
 
 namespace {
 
@@ -43,19 +41,6 @@ TEST_F(Convert, EachExtensionWritesItsFormatOverAnyOldTarget) {
   EXPECT_EQ(pixet_->ConvertImage("self.png", "self.png"), 0) << "a file is never its own target";
   EXPECT_EQ(ReadFileBytes("self.png"), before);
   RemoveFile("self.png");
-}
-
-TEST_F(Convert, NumberedSourcesAreTheControlsImage) {
-  ASSERT_TRUE(host_.AddControl(window_, 7, 100, 10, 40, 30, ControlKind::Image));
-  const auto bytes = ReadFileBytes(Sample("primaries.png"));
-  host_.WritePropertyBytes(HostTarget::Current(7), HostProperty::ImageFileBytes, bytes.data(), bytes.size());
-  EXPECT_EQ(pixet_->ConvertImage("7", "control.bmp"), 1);
-  EXPECT_EQ(Decode("control.bmp").width, 6u);
-  RemoveFile("control.bmp");
-  // The control's image is written out before the target is looked at, and still removed.
-  WriteFileBytes("_vb_.xac", "stale");
-  EXPECT_EQ(pixet_->ConvertToGrayscaleImage("7", "control.tga"), 0);
-  EXPECT_EQ(TakeMessages(), std::vector<std::string>{"Invalid Format!"});
 }
 
 // White stays white, full primaries become about 89, black stays black, grey 128 becomes

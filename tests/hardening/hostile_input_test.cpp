@@ -129,6 +129,11 @@ Call Copied(std::string sample, std::string file, Call call) {
   return Around([=](Hostile&) { ::CopyFileA(Sample(sample).c_str(), file.c_str(), FALSE); }, call,
                 [=](Hostile&) { ::DeleteFileA(file.c_str()); });
 }
+// `call` while `file` is read-only.
+Call ReadOnly(std::string file, Call call) {
+  return Around([=](Hostile&) { ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY); }, call,
+                [=](Hostile&) { ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL); });
+}
 // `call` in a current folder where nothing can be created (the unix /proc).
 Call Unwritable(Call call) {
   return Around([](Hostile&) { EXPECT_TRUE(::SetCurrentDirectoryA("Z:\\proc")); }, call,
@@ -234,6 +239,9 @@ std::vector<Row> Rows() {
   for (const char* number : {"0", "-1", "7", "7.5", "40000", "abc"})
     AddSources(rows, "Number_" + Label(number), number);
   rows.push_back({"Number_000001", Do(kConvert, "000001", Out("png")), 1, {}, kWrites});  // control 1's picture
+  // A control's picture is written out (over a stale copy) before the target is looked at, and still removed.
+  rows.push_back({"NumberToUnknownFormat", Around([](Hostile&) { WriteFileBytes("_vb_.xac", "stale"); },
+                  Do(kGray, "1", Out("tga"))), 0, {"Invalid Format!"}});
 
   // Names: targets of up to 255 characters are written, no longer ones; sources name no file.
   for (std::size_t length : {255u, 256u, 1000u}) {
@@ -278,8 +286,11 @@ std::vector<Row> Rows() {
        ERROR_SHARING_VIOLATION},
       {"HeldWorkingFileUndeletable", Around([](Hostile&) {}, Holding(FILE_SHARE_READ | FILE_SHARE_WRITE,
        Do(kLoad, photo)), [=](Hostile&) { RemoveFile(kjj); }), ERROR_SHARING_VIOLATION},
-      // A picture left in the working file is never shown for a source without one.
+      // A picture left in a working file is never shown or copied, also when it cannot be replaced.
       {"StaleWorkingFile", Copied("photo.bmp", kjj, Do(kLoad, Input("noise.png"))), kNoFile},
+      {"ReadOnlyWorkingFile", Copied("photo.bmp", kjj, ReadOnly(kjj, Do(kLoadReport, photo))), ERROR_ACCESS_DENIED},
+      {"StaleSavedFile", Copied("photo.bmp", "saved__0.bmp", Do(kPaste)), 0},
+      {"StaleCopiedFile", Copied("photo.bmp", "__svcv.bmp", Do(kCopy, "missing.png")), 0, {kLoadFailed}},
   });
 
   // Downloads. The local name is what follows the last "/", query string included; a name

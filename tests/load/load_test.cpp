@@ -1,6 +1,5 @@
 // Loading images into image controls of windows and reports, and exchanging them with the
 // real clipboard, checked by what the controls and the clipboard hold afterwards.
-#include <functional>
 
 #include "support/fixture.h"
 
@@ -26,27 +25,6 @@ TEST_F(LoadTest, LoadImageHandsTheFilesPictureToWindowAndReportControls) {
     EXPECT_EQ(Received(bytes), FilePixels(Sample(sample))) << sample;
     EXPECT_EQ(*host_.State(report_, kImage).imageBytes, bytes) << sample;
   }
-}
-
-// A working file left by an earlier run is never shown or copied, also when it cannot be
-// deleted: with a source that yields no image, nothing appears.
-TEST_F(LoadTest, StaleWorkingFilesAreNeverUsed) {
-  const std::string converted = TempFolder() + "kjj___.bmp";
-  const struct { std::string file; bool read_only; std::function<int()> call; } rows[] = {
-      {converted, false, [&] { return pixet_->LoadImage(window_, "missing.png", kImage); }},
-      {converted, true, [&] { return pixet_->LoadImage(report_, Sample("photo.png").c_str(), kImage); }},
-      {"saved__0.bmp", false, [&] { return pixet_->LoadImageFromClipboard(window_, kImage); }},
-      {"__svcv.bmp", false, [&] { return pixet_->CopyToClipboard("missing.png"); }}};
-  PutText("kept");
-  for (const auto& row : rows) {
-    ::CopyFileA(Sample("photo.bmp").c_str(), row.file.c_str(), FALSE);
-    if (row.read_only) ::SetFileAttributesA(row.file.c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_NE(row.call(), 1) << row.file << " reported as loaded";
-    EXPECT_TRUE(host_.State(window_, kImage).imageBytes->empty() && host_.State(report_, kImage).imageBytes->empty()) << row.file;
-    EXPECT_EQ(ClipboardText(), "kept") << row.file;
-    if (row.read_only && ::SetFileAttributesA(row.file.c_str(), FILE_ATTRIBUTE_NORMAL)) RemoveFile(row.file);
-  }
-  EXPECT_EQ(TakeMessages(), std::vector<std::string>{"There was an error while loading the bitmap"});
 }
 
 // The clipboard's picture reaches the control, also when the clipboard holds only a DIB.
