@@ -36,9 +36,14 @@ class unique_any {
     return &value_;
   }
   value_type release() noexcept { return std::exchange(value_, Traits::Invalid()); }
+  // Closing keeps the thread's last error: hosts read it after a call, and a handle closed
+  // on the way out must not replace the error of the step that failed.
   void reset(value_type value = Traits::Invalid()) noexcept {
     value_type old = std::exchange(value_, value);
-    if (!(old == Traits::Invalid())) Traits::Close(old);
+    if (old == Traits::Invalid()) return;
+    const DWORD error = ::GetLastError();
+    Traits::Close(old);
+    ::SetLastError(error);
   }
 
  private:
