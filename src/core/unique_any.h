@@ -1,10 +1,12 @@
 // One owner for every handle that must be released: unique_any<Traits> closes its value
 // with Traits::Close unless it holds Traits::Invalid(). Each kind of release call has its
-// own traits and alias, so a handle can only be given to the call that releases it.
+// own traits and alias, so a handle can only be given to the call that releases it. This
+// header holds the template, the generic traits and the aliases for the system's own
+// release calls; an area whose release call is its own keeps its aliases beside it
+// (WinINet in core/internet.h, the engine in core/engine.h).
 #pragma once
 
 #include <windows.h>
-#include <wininet.h>
 
 #include <string>
 #include <utility>
@@ -64,9 +66,6 @@ using unique_hpalette = unique_any<close_traits<HPALETTE, &::DeleteObject>>;
 using unique_hdc = unique_any<close_traits<HDC, &::DeleteDC>>;
 using unique_hglobal = unique_any<close_traits<HGLOBAL, &::GlobalFree>>;
 using unique_global_lock = unique_any<close_traits<HGLOBAL, &::GlobalUnlock>>;
-// WinINet handles close through the library's WinINet table (core/internet.h).
-void CloseInternetHandle(HINTERNET handle) noexcept;
-using unique_internet = unique_any<close_traits<HINTERNET, &CloseInternetHandle>>;
 using unique_module = unique_any<close_traits<HMODULE, &::FreeLibrary>>;
 
 // One reference to a COM object; closing it releases that reference.
