@@ -32,9 +32,8 @@ std::int32_t Pixet::DrawImage(PixetHostWindow* window, const char* image, std::i
   }
   const HWND hwnd = reinterpret_cast<HWND>(host::Read(target, HostProperty::WindowHandle));
   if (hwnd != nullptr) {
-    const HDC raw = ::GetWindowDC(hwnd);
-    if (raw != nullptr) dc.reset({hwnd, raw});
-    PIXET_CALL(GdipCreateFromHDC, raw, graphics.put());
+    dc = AcquireWindowDC(hwnd);
+    PIXET_CALL(GdipCreateFromHDC, dc.get().dc, graphics.put());
   }
   const HostTarget current = HostTarget::Current();
   host::Write(current, HostProperty::PixelUnits, 1);
