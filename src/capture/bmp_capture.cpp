@@ -125,6 +125,7 @@ HWND CurrentWindowHandle(HostProperty id) {
 
 }  // namespace
 
+// Deliberately reserved when the object is made (at load), before any capture asks for it.
 BmpCapture::BmpCapture() { text::CopyToField(GRADIENTFILE, sizeof GRADIENTFILE, ReserveBmpName()); }
 
 BmpCapture::~BmpCapture() {

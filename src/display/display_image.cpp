@@ -36,6 +36,7 @@ std::int32_t Pixet::DisplayImage(PixetHostWindow* window, const char* image, std
   PIXET_CALL(GdipGetImagePixelFormat, source.get(), &format);
   host::Write(HostTarget::Of(window), HostProperty::PixelUnits, 1);
   const HostTarget sized = wholeWindow != 0 ? HostTarget::Of(window) : HostTarget::Current(control);
+  // Deliberately the full sizes, not cut to 16 bits as the picture control's are.
   const INT width = static_cast<INT>(host::Read(sized, HostProperty::Width));
   const INT height = static_cast<INT>(host::Read(sized, HostProperty::Height));
 

@@ -40,7 +40,8 @@ std::int32_t Pixet::DrawImage(PixetHostWindow* window, const char* image, std::i
   host::Redraw(current);
   if (source && graphics) {
     // Stretched to the control's size at the top-left of its window DC; engine default
-    // interpolation. Lasts until the control is next painted.
+    // interpolation. Lasts until the control is next painted. Deliberately the full
+    // sizes, not cut to 16 bits as the picture control's are.
     const INT width = static_cast<INT>(host::Read(target, HostProperty::Width));
     const INT height = static_cast<INT>(host::Read(target, HostProperty::Height));
     PIXET_CALL(GdipDrawImageRectI, graphics.get(), source.get(), 0, 0, width, height);
