@@ -14,6 +14,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "core/unique_any.h"
 #include "pixet/pixet.h"
 #include "pixet/refhost.h"
 
@@ -186,13 +187,13 @@ int RunLoad(Context& c, const Args& a) {
 int RunCopy(Context& c, const Args& a) {
   const std::int32_t result = c.pixet.CopyToClipboard(a[0].c_str());
   std::printf("CopyToClipboard -> %d\n", static_cast<int>(result));
-  if (::OpenClipboard(nullptr)) {
+  if (const pixet::unique_clipboard clipboard = pixet::AcquireClipboard(nullptr)) {
     BITMAP b{};
+    // The clipboard's own bitmap, only looked at.
     if (HANDLE bitmap = ::GetClipboardData(CF_BITMAP); bitmap != nullptr && ::GetObjectA(bitmap, sizeof b, &b) != 0)
       std::printf("clipboard holds a %ldx%ld bitmap\n", b.bmWidth, b.bmHeight);
     else
       std::printf("clipboard holds no bitmap\n");
-    ::CloseClipboard();
   }
   return result == 1 ? kDone : kFailed;
 }
@@ -319,12 +320,13 @@ bool ShowDrawn(Context& c, PixetHostWindow* window, const std::string& image) {
   c.host.PumpMessages();
   std::printf("DrawImage -> %d\n", static_cast<int>(c.pixet.DrawImage(window, image.c_str(), kShowControl, 0, 0)));
   HWND control = c.host.State(window, kShowControl).hwnd;
-  HDC dc = ::GetDC(control);
   int changed = 0;
-  for (int y = 0; y < kShowControlHeight; y += 15)
-    for (int x = 0; x < kShowControlWidth; x += 15)
-      if (::GetPixel(dc, x, y) != pixet::refhost::kPlainColour) ++changed;
-  ::ReleaseDC(control, dc);
+  {
+    const pixet::unique_window_dc dc = pixet::AcquireDC(control);
+    for (int y = 0; y < kShowControlHeight; y += 15)
+      for (int x = 0; x < kShowControlWidth; x += 15)
+        if (::GetPixel(dc.get().dc, x, y) != pixet::refhost::kPlainColour) ++changed;
+  }
   const bool has_image = changed > 0;
   std::printf("control %d %s\n", kShowControl, has_image ? "shows the drawn image" : "shows nothing drawn");
   return has_image;
@@ -379,7 +381,8 @@ BOOL CALLBACK CollectName(HMODULE, LPCSTR, LPSTR name, LONG_PTR names) {
 
 // resources MODULE: the module is read as data; none of its code runs.
 int RunResources(Context&, const Args& a) {
-  HMODULE module = ::LoadLibraryExA(a[0].c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  const pixet::unique_module library(::LoadLibraryExA(a[0].c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  const HMODULE module = library.get();
   if (module == nullptr) {
     std::fprintf(stderr, "pixet-cli: cannot load %s (error %lu)\n", a[0].c_str(), ::GetLastError());
     return kFailed;
@@ -391,7 +394,6 @@ int RunResources(Context&, const Args& a) {
     std::printf("%-32s %lu bytes\n", name.c_str(), found != nullptr ? ::SizeofResource(module, found) : 0ul);
   }
   std::printf("%zu image resources (type 0) in %s\n", names.size(), a[0].c_str());
-  ::FreeLibrary(module);
   return kDone;
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/unique_any.h"
 #include "pixet/refhost.h"
 
 namespace pixet::refhost {
@@ -28,8 +29,8 @@ struct DesktopHost::Control {
   // place), the same bytes in a movable block handed out through ImageMemoryBlock (owned
   // here), and the decoded picture.
   SharedBytes bytes = EmptyBytes();
-  HGLOBAL block = nullptr;
-  HBITMAP bitmap = nullptr;
+  unique_hglobal block;
+  unique_hbitmap bitmap;
   PixelSize shown;
   int byteWrites = 0;
   int fileLoads = 0;
@@ -68,10 +69,10 @@ HINSTANCE Instance();
 
 // --- Images (image_decoding.cpp) ------------------------------------------------------
 // A movable block holding a copy of `bytes`; null when size is 0 or memory runs out.
-HGLOBAL CopyToMovableBlock(const unsigned char* bytes, std::size_t size);
+unique_hglobal CopyToMovableBlock(const unsigned char* bytes, std::size_t size);
 // The picture of an image file: with GDI+ loaded for the call, else as a plain BMP.
 // Null when neither reads it; `shown` gets the picture's size otherwise.
-HBITMAP DecodeImage(const unsigned char* bytes, std::size_t size, PixelSize* shown);
+unique_hbitmap DecodeImage(const unsigned char* bytes, std::size_t size, PixelSize* shown);
 bool ReadWholeFile(const char* name, std::vector<unsigned char>* out);
 
 }  // namespace detail

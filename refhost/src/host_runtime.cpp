@@ -85,7 +85,7 @@ std::intptr_t DesktopHost::ReadProperty(const HostTarget& target, HostProperty i
       return written.value_or(reinterpret_cast<std::intptr_t>(TargetHwnd(surface, control)));
     }
     case HostProperty::ImageMemoryBlock:
-      return control != nullptr ? reinterpret_cast<std::intptr_t>(control->block) : 0;
+      return control != nullptr ? reinterpret_cast<std::intptr_t>(control->block.get()) : 0;
     case HostProperty::ControlText:
       return control != nullptr ? std::strtol(control->text.c_str(), nullptr, 10) : 0;
     default:

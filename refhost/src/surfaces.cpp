@@ -14,10 +14,8 @@ namespace {
 thread_local PixetHostWindow* t_current_window = nullptr;
 
 void ReleaseImage(DesktopHost::Control* control) {
-  if (control->block != nullptr) ::GlobalFree(control->block);
-  if (control->bitmap != nullptr) ::DeleteObject(control->bitmap);
-  control->block = nullptr;
-  control->bitmap = nullptr;
+  control->block.reset();
+  control->bitmap.reset();
   control->shown = PixelSize{};
   control->bytes = EmptyBytes();
 }
@@ -202,7 +200,7 @@ void DesktopHost::SetImage(Control* control, const unsigned char* bytes, std::si
   control->bytes = size != 0 ? std::make_shared<const std::vector<unsigned char>>(bytes, bytes + size) : EmptyBytes();
   control->block = detail::CopyToMovableBlock(bytes, size);
   control->bitmap = detail::DecodeImage(bytes, size, &control->shown);
-  if (control->bitmap == nullptr) control->shown = PixelSize{};
+  if (!control->bitmap) control->shown = PixelSize{};
   if (control->hwnd != nullptr) {
     ::InvalidateRect(control->hwnd, nullptr, TRUE);
     ::UpdateWindow(control->hwnd);

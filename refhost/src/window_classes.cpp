@@ -21,9 +21,8 @@ void KeepCreateParam(HWND hwnd, LPARAM lp) {
 }
 
 void Fill(HDC dc, const RECT& rect, COLORREF colour) {
-  HBRUSH brush = ::CreateSolidBrush(colour);
-  ::FillRect(dc, &rect, brush);
-  ::DeleteObject(brush);
+  const unique_hbrush brush(::CreateSolidBrush(colour));
+  ::FillRect(dc, &rect, brush.get());
 }
 
 LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -63,23 +62,21 @@ LRESULT CALLBACK ClientProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void PaintControl(HWND hwnd, DesktopHost::Control* control) {
-  PAINTSTRUCT ps;
-  HDC dc = ::BeginPaint(hwnd, &ps);
+  PAINTSTRUCT ps{};
+  const unique_paint_dc painting = AcquirePaintDC(hwnd, ps);
+  const HDC dc = ps.hdc;
   RECT rect;
   ::GetClientRect(hwnd, &rect);
-  if (control != nullptr && control->bitmap != nullptr) {
-    HDC memory = ::CreateCompatibleDC(dc);
-    HGDIOBJ old = ::SelectObject(memory, control->bitmap);
+  if (control != nullptr && control->bitmap) {
+    const unique_hdc memory(::CreateCompatibleDC(dc));
+    const unique_selection selected = AcquireSelection(memory.get(), control->bitmap.get());
     ::SetStretchBltMode(dc, COLORONCOLOR);
-    ::StretchBlt(dc, 0, 0, rect.right, rect.bottom, memory, 0, 0, control->shown.width, control->shown.height,
-                 SRCCOPY);
-    ::SelectObject(memory, old);
-    ::DeleteDC(memory);
+    ::StretchBlt(dc, 0, 0, rect.right, rect.bottom, memory.get(), 0, 0, control->shown.width,
+                 control->shown.height, SRCCOPY);
   } else {
     Fill(dc, rect, control != nullptr ? control->colour : kPlainColour);
   }
   if (control != nullptr) ++control->paints;
-  ::EndPaint(hwnd, &ps);
 }
 
 LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

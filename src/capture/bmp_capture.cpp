@@ -91,10 +91,8 @@ void RealizeSystemPalette(HDC source, HDC memory, unique_hpalette& palette, uniq
   ::GetSystemPaletteEntries(source, 0, 256, record.entries);
   palette.reset(::CreatePalette(reinterpret_cast<const LOGPALETTE*>(&record)));
   if (!palette) return;
-  HPALETTE previous = ::SelectPalette(memory, palette.get(), FALSE);
-  if (previous == nullptr) return;
-  selection.reset({memory, previous});
-  ::RealizePalette(memory);
+  selection = AcquirePaletteSelection(memory, palette.get());
+  if (selection) ::RealizePalette(memory);
 }
 
 // The folder that holds `name` as written ("." for a bare name), where the file is made
@@ -127,6 +125,7 @@ HWND CurrentWindowHandle(HostProperty id) {
 
 }  // namespace
 
+// Deliberately reserved when the object is made (at load), before any capture asks for it.
 BmpCapture::BmpCapture() { text::CopyToField(GRADIENTFILE, sizeof GRADIENTFILE, ReserveBmpName()); }
 
 BmpCapture::~BmpCapture() {
@@ -145,15 +144,14 @@ void BmpCapture::CaptureToBmp(HWND window, CaptureMode mode, std::int32_t x, std
   // Released in the reverse order of declaration: memory block, palette, memory DC,
   // source DC, and the captured bitmap last.
   unique_hbitmap captured;
-  HDC source_dc = mode == CaptureWholeWindow ? ::GetWindowDC(window) : ::GetDC(window);
-  if (source_dc == nullptr) return;
-  const unique_window_dc source({window, source_dc});
+  const unique_window_dc source = mode == CaptureWholeWindow ? AcquireWindowDC(window) : AcquireDC(window);
+  if (!source) return;
+  const HDC source_dc = source.get().dc;
   const unique_hdc memory(::CreateCompatibleDC(source_dc));
   if (!memory) return;
   captured.reset(::CreateCompatibleBitmap(source_dc, area.width, area.height));
   if (!captured) return;
-  unique_selection selected_bitmap;
-  if (HGDIOBJ previous = ::SelectObject(memory.get(), captured.get())) selected_bitmap.reset({memory.get(), previous});
+  unique_selection selected_bitmap = AcquireSelection(memory.get(), captured.get());
   unique_hpalette palette;
   unique_palette_selection selected_palette;
   RealizeSystemPalette(source_dc, memory.get(), palette, selected_palette);
@@ -175,10 +173,9 @@ void BmpCapture::CaptureToBmp(HWND window, CaptureMode mode, std::int32_t x, std
 
   const unique_hglobal block(::GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(pixel_bytes)));
   if (!block) return;
-  void* pixels = ::GlobalLock(block.get());
-  if (pixels == nullptr) return;
-  const unique_global_lock locked(block.get());
-  if (::GetDIBits(memory.get(), captured.get(), 0, lines, pixels, reinterpret_cast<BITMAPINFO*>(&info),
+  const unique_hglobal_locked pixels(block.get());
+  if (!pixels) return;
+  if (::GetDIBits(memory.get(), captured.get(), 0, lines, pixels.get(), reinterpret_cast<BITMAPINFO*>(&info),
                   DIB_RGB_COLORS) == 0)
     return;
 
@@ -186,7 +183,7 @@ void BmpCapture::CaptureToBmp(HWND window, CaptureMode mode, std::int32_t x, std
   header.bfType = 0x4D42;  // "BM"
   header.bfSize = static_cast<DWORD>(pixel_bytes + kBmpPixelOffset);
   header.bfOffBits = kBmpPixelOffset;
-  WriteBmpFile(name, header, info, pixels, static_cast<std::uint32_t>(pixel_bytes));
+  WriteBmpFile(name, header, info, pixels.get(), static_cast<std::uint32_t>(pixel_bytes));
 }
 
 void BmpCapture::CaptureDesktopToBmp(const char* file) {

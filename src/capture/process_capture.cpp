@@ -10,6 +10,7 @@ namespace {
 BmpCapture* g_capture = nullptr;
 }  // namespace
 
+// Deliberately at load time: the capture file is reserved now, not at the first capture.
 void MakeProcessCapture() { g_capture = new (std::nothrow) BmpCapture(); }
 
 void DeleteProcessCapture() {

@@ -43,10 +43,8 @@ void WriteControlImage(short field, auto_delete_file& written) {
   unique_file file(::CreateFileA(kControlImageFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                  nullptr));
   if (!file) return;
-  HGLOBAL block = ControlImageBlock(field);
-  const void* bytes = ::GlobalLock(block);
-  unique_global_lock unlock(bytes != nullptr ? block : nullptr);
-  if (bytes != nullptr && size <= MAXDWORD && WriteAll(file.get(), bytes, static_cast<DWORD>(size))) return;
+  const unique_hglobal_locked bytes(ControlImageBlock(field));
+  if (bytes && size <= MAXDWORD && WriteAll(file.get(), bytes.get(), static_cast<DWORD>(size))) return;
   file.reset();
   DeleteNow(written);
 }

@@ -1,7 +1,5 @@
 #include "core/internet.h"
 
-#include "core/unique_any.h"
-
 namespace pixet {
 
 namespace internet {

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include "core/unique_any.h"
+
 namespace pixet::internet {
 
 struct Table {
@@ -18,3 +20,11 @@ struct Table {
 Table& table();
 
 }  // namespace pixet::internet
+
+namespace pixet {
+
+// A WinINet handle, closed through the table.
+void CloseInternetHandle(HINTERNET handle) noexcept;
+using unique_internet = unique_any<close_traits<HINTERNET, &CloseInternetHandle>>;
+
+}  // namespace pixet

@@ -1,10 +1,12 @@
 // One owner for every handle that must be released: unique_any<Traits> closes its value
 // with Traits::Close unless it holds Traits::Invalid(). Each kind of release call has its
-// own traits and alias, so a handle can only be given to the call that releases it.
+// own traits and alias, so a handle can only be given to the call that releases it. This
+// header holds the template, the generic traits and the aliases for the system's own
+// release calls; an area whose release call is its own keeps its aliases beside it
+// (WinINet in core/internet.h, the engine in core/engine.h).
 #pragma once
 
 #include <windows.h>
-#include <wininet.h>
 
 #include <string>
 #include <utility>
@@ -36,9 +38,14 @@ class unique_any {
     return &value_;
   }
   value_type release() noexcept { return std::exchange(value_, Traits::Invalid()); }
+  // Closing keeps the thread's last error: hosts read it after a call, and a handle closed
+  // on the way out must not replace the error of the step that failed.
   void reset(value_type value = Traits::Invalid()) noexcept {
     value_type old = std::exchange(value_, value);
-    if (!(old == Traits::Invalid())) Traits::Close(old);
+    if (old == Traits::Invalid()) return;
+    const DWORD error = ::GetLastError();
+    Traits::Close(old);
+    ::SetLastError(error);
   }
 
  private:
@@ -55,13 +62,11 @@ struct close_traits {
 
 using unique_gdi_object = unique_any<close_traits<HGDIOBJ, &::DeleteObject>>;
 using unique_hbitmap = unique_any<close_traits<HBITMAP, &::DeleteObject>>;
+using unique_hbrush = unique_any<close_traits<HBRUSH, &::DeleteObject>>;
 using unique_hpalette = unique_any<close_traits<HPALETTE, &::DeleteObject>>;
 using unique_hdc = unique_any<close_traits<HDC, &::DeleteDC>>;
 using unique_hglobal = unique_any<close_traits<HGLOBAL, &::GlobalFree>>;
-using unique_global_lock = unique_any<close_traits<HGLOBAL, &::GlobalUnlock>>;
-// WinINet handles close through the library's WinINet table (core/internet.h).
-void CloseInternetHandle(HINTERNET handle) noexcept;
-using unique_internet = unique_any<close_traits<HINTERNET, &CloseInternetHandle>>;
+using unique_global_lock = unique_any<close_traits<HGLOBAL, &::GlobalUnlock>>;  // see unique_hglobal_locked
 using unique_module = unique_any<close_traits<HMODULE, &::FreeLibrary>>;
 
 // One reference to a COM object; closing it releases that reference.
@@ -99,7 +104,8 @@ inline bool DeleteNow(auto_delete_file& file) noexcept {
   return name.empty() || ::DeleteFileA(name.c_str()) != FALSE || ::GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
-// A DC taken from a window: ReleaseDC needs the window as well.
+// A DC taken from a window (or from the screen, with no window): ReleaseDC needs the
+// window as well.
 struct WindowDC {
   HWND window;
   HDC dc;
@@ -111,6 +117,38 @@ struct window_dc_traits {
   static void Close(WindowDC v) noexcept { ::ReleaseDC(v.window, v.dc); }
 };
 using unique_window_dc = unique_any<window_dc_traits>;
+
+// The DC of the window's client area (GetDC), or of the screen for a null window; empty
+// when the system gives none.
+inline unique_window_dc AcquireDC(HWND window) noexcept {
+  const HDC dc = ::GetDC(window);
+  return dc != nullptr ? unique_window_dc({window, dc}) : unique_window_dc();
+}
+// The DC of the whole window, frame included (GetWindowDC); empty when the system gives none.
+inline unique_window_dc AcquireWindowDC(HWND window) noexcept {
+  const HDC dc = ::GetWindowDC(window);
+  return dc != nullptr ? unique_window_dc({window, dc}) : unique_window_dc();
+}
+
+// A DC from BeginPaint: EndPaint needs the window and the paint record, which must outlive
+// the owner.
+struct PaintDC {
+  HWND window;
+  const PAINTSTRUCT* paint;
+  bool operator==(const PaintDC& o) const { return window == o.window && paint == o.paint; }
+};
+struct paint_dc_traits {
+  using value_type = PaintDC;
+  static PaintDC Invalid() noexcept { return {nullptr, nullptr}; }
+  static void Close(PaintDC v) noexcept { ::EndPaint(v.window, v.paint); }
+};
+using unique_paint_dc = unique_any<paint_dc_traits>;
+
+// Begins painting `window` into `paint` (its DC is paint.hdc) until the owner goes; empty
+// when the system gives no DC.
+inline unique_paint_dc AcquirePaintDC(HWND window, PAINTSTRUCT& paint) noexcept {
+  return ::BeginPaint(window, &paint) != nullptr ? unique_paint_dc({window, &paint}) : unique_paint_dc();
+}
 
 // An object selected into a DC: Close selects back the one it replaced.
 template <class Held, auto Restore>
@@ -128,6 +166,18 @@ inline void SelectPaletteBack(HDC dc, HPALETTE previous) noexcept { ::SelectPale
 using unique_selection = unique_any<selection_traits<HGDIOBJ, &SelectBack>>;
 using unique_palette_selection = unique_any<selection_traits<HPALETTE, &SelectPaletteBack>>;
 
+// Selects `object` into `dc` until the owner goes; empty when the selection fails.
+inline unique_selection AcquireSelection(HDC dc, HGDIOBJ object) noexcept {
+  const HGDIOBJ previous = ::SelectObject(dc, object);
+  return previous != nullptr && previous != HGDI_ERROR ? unique_selection({dc, previous}) : unique_selection();
+}
+// Selects `palette` into `dc` as a foreground palette until the owner goes; empty when
+// the selection fails.
+inline unique_palette_selection AcquirePaletteSelection(HDC dc, HPALETTE palette) noexcept {
+  const HPALETTE previous = ::SelectPalette(dc, palette, FALSE);
+  return previous != nullptr ? unique_palette_selection({dc, previous}) : unique_palette_selection();
+}
+
 // An open clipboard: true while this owner must close it.
 struct clipboard_traits {
   using value_type = bool;
@@ -135,5 +185,40 @@ struct clipboard_traits {
   static void Close(bool) noexcept { ::CloseClipboard(); }
 };
 using unique_clipboard = unique_any<clipboard_traits>;
+
+// Opens the clipboard for `owner` (null: for this thread) until the owner goes; empty when
+// another window holds it.
+inline unique_clipboard AcquireClipboard(HWND owner) noexcept {
+  return unique_clipboard(::OpenClipboard(owner) != FALSE);
+}
+
+// A memory block locked for as long as the owner lives: the constructor locks it, get()
+// is the block's address (null when the lock failed, and then nothing is unlocked).
+class unique_hglobal_locked {
+ public:
+  unique_hglobal_locked() noexcept = default;
+  explicit unique_hglobal_locked(HGLOBAL block) noexcept : pointer_(::GlobalLock(block)) {
+    if (pointer_ != nullptr) lock_.reset(block);
+  }
+  unique_hglobal_locked(unique_hglobal_locked&& other) noexcept
+      : pointer_(std::exchange(other.pointer_, nullptr)), lock_(std::move(other.lock_)) {}
+  unique_hglobal_locked& operator=(unique_hglobal_locked&& other) noexcept {
+    lock_ = std::move(other.lock_);
+    pointer_ = std::exchange(other.pointer_, nullptr);
+    return *this;
+  }
+
+  void* get() const noexcept { return pointer_; }
+  explicit operator bool() const noexcept { return pointer_ != nullptr; }
+  // Unlocks now.
+  void reset() noexcept {
+    pointer_ = nullptr;
+    lock_.reset();
+  }
+
+ private:
+  void* pointer_ = nullptr;
+  unique_global_lock lock_;
+};
 
 }  // namespace pixet

@@ -2,6 +2,7 @@
 
 #include "core/engine.h"
 #include "core/host_access.h"
+#include "core/unique_any.h"
 #include "pixet/pixet.h"
 #include "display/display_source.h"
 
@@ -35,6 +36,7 @@ std::int32_t Pixet::DisplayImage(PixetHostWindow* window, const char* image, std
   PIXET_CALL(GdipGetImagePixelFormat, source.get(), &format);
   host::Write(HostTarget::Of(window), HostProperty::PixelUnits, 1);
   const HostTarget sized = wholeWindow != 0 ? HostTarget::Of(window) : HostTarget::Current(control);
+  // Deliberately the full sizes, not cut to 16 bits as the picture control's are.
   const INT width = static_cast<INT>(host::Read(sized, HostProperty::Width));
   const INT height = static_cast<INT>(host::Read(sized, HostProperty::Height));
 
@@ -48,16 +50,13 @@ std::int32_t Pixet::DisplayImage(PixetHostWindow* window, const char* image, std
   PIXET_CALL(GdipBitmapSetResolution, target.get(), x_dpi, y_dpi);
   PIXET_CALL(GdipGraphicsClear, graphics.get(), OpaqueSystemColour(workspaceColours != 0 ? COLOR_APPWORKSPACE : COLOR_BTNFACE));
   PIXET_CALL(GdipDrawImageRectI, graphics.get(), source.get(), 0, 0, width, height);
-  HBITMAP bitmap = nullptr;
-  PIXET_CALL(GdipCreateHBITMAPFromBitmap, target.get(), &bitmap,
+  unique_hbitmap bitmap;  // deleted unless a control takes it
+  PIXET_CALL(GdipCreateHBITMAPFromBitmap, target.get(), bitmap.put(),
              OpaqueSystemColour(workspaceColours != 0 ? COLOR_WINDOWFRAME : COLOR_BTNFACE));
 
   // Only now, with the bitmap handle ready; through the method table.
   const HWND picture = reinterpret_cast<HWND>(static_cast<std::intptr_t>(CreatePictureBox(window, control, wholeWindow)));
-  if (::IsWindow(picture)) {
-    ::SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));  // the control owns it now
-  } else if (bitmap != nullptr) {
-    ::DeleteObject(bitmap);  // no control took it
-  }
+  if (::IsWindow(picture))  // the control owns it now
+    ::SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap.release()));
   return 1;
 }

@@ -32,16 +32,16 @@ std::int32_t Pixet::DrawImage(PixetHostWindow* window, const char* image, std::i
   }
   const HWND hwnd = reinterpret_cast<HWND>(host::Read(target, HostProperty::WindowHandle));
   if (hwnd != nullptr) {
-    const HDC raw = ::GetWindowDC(hwnd);
-    if (raw != nullptr) dc.reset({hwnd, raw});
-    PIXET_CALL(GdipCreateFromHDC, raw, graphics.put());
+    dc = AcquireWindowDC(hwnd);
+    PIXET_CALL(GdipCreateFromHDC, dc.get().dc, graphics.put());
   }
   const HostTarget current = HostTarget::Current();
   host::Write(current, HostProperty::PixelUnits, 1);
   host::Redraw(current);
   if (source && graphics) {
     // Stretched to the control's size at the top-left of its window DC; engine default
-    // interpolation. Lasts until the control is next painted.
+    // interpolation. Lasts until the control is next painted. Deliberately the full
+    // sizes, not cut to 16 bits as the picture control's are.
     const INT width = static_cast<INT>(host::Read(target, HostProperty::Width));
     const INT height = static_cast<INT>(host::Read(target, HostProperty::Height));
     PIXET_CALL(GdipDrawImageRectI, graphics.get(), source.get(), 0, 0, width, height);

@@ -45,7 +45,7 @@ std::int32_t Pixet::CopyToClipboard(const char* file) {
     return 0;
   }
   HWND owner = reinterpret_cast<HWND>(host::Read(HostTarget::Current(), HostProperty::WindowHandle));
-  unique_clipboard clipboard(::OpenClipboard(owner) != FALSE);
+  unique_clipboard clipboard = AcquireClipboard(owner);
   ::EmptyClipboard();
   // Once placed, the bitmap is the clipboard's; a refused one stays ours and is deleted.
   // Nothing reaches a clipboard this call could not open, whatever SetClipboardData says

@@ -26,7 +26,7 @@ std::int32_t Pixet::LoadImageFromClipboard(PixetHostWindow* window, std::int16_t
   auto_delete_file pasted(kPastedFile);  // goes on every way out, after the control has read it
   engine::unique_gp_bitmap bitmap;
   {
-    unique_clipboard clipboard(::OpenClipboard(nullptr) != FALSE);
+    const unique_clipboard clipboard = AcquireClipboard(nullptr);
     // The clipboard owns the handle; it stays open until the engine has its own copy.
     HBITMAP shared = clipboard ? static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP)) : nullptr;
     if (shared != nullptr) PIXET_CALL(GdipCreateBitmapFromHBITMAP, shared, nullptr, bitmap.put());

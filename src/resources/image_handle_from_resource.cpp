@@ -26,10 +26,9 @@ Gdiplus::GpBitmap* BitmapFromResource(HMODULE module, const char* name) {
   unique_hglobal block(::GlobalAlloc(GMEM_MOVEABLE, size));
   if (!block) return nullptr;
   {
-    void* copy = ::GlobalLock(block.get());
-    if (copy == nullptr) return nullptr;
-    unique_global_lock locked(block.get());
-    std::memcpy(copy, data, size);
+    const unique_hglobal_locked copy(block.get());
+    if (!copy) return nullptr;
+    std::memcpy(copy.get(), data, size);
   }
   unique_stream stream;
   if (::CreateStreamOnHGlobal(block.get(), TRUE, stream.put()) != S_OK) return nullptr;
