@@ -10,13 +10,7 @@
 #include <string>
 #include <vector>
 
-// <gdiplus.h> uses unqualified min and max; windows.h's macros are not relied on.
-namespace Gdiplus {
-using std::max;
-using std::min;
-}  // namespace Gdiplus
-#include <gdiplus.h>
-
+#include "core/gdiplus_include.h"
 #include "pixet/pixet.h"
 #include "pixet/refhost.h"
 

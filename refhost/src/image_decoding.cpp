@@ -3,17 +3,12 @@
 #include "host_records.h"
 
 #include <objbase.h>
-// gdiplus.h needs min/max from somewhere when NOMINMAX is set.
-#include <algorithm>
-namespace Gdiplus {
-using std::max;
-using std::min;
-}  // namespace Gdiplus
-#include <gdiplus.h>
 
 #include <cstring>
 #include <fstream>
 #include <iterator>
+
+#include "core/gdiplus_include.h"
 
 namespace pixet::refhost {
 
