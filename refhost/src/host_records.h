@@ -72,7 +72,6 @@ HGLOBAL CopyToMovableBlock(const unsigned char* bytes, std::size_t size);
 // The picture of an image file: with GDI+ loaded for the call, else as a plain BMP.
 // Null when neither reads it; `shown` gets the picture's size otherwise.
 HBITMAP DecodeImage(const unsigned char* bytes, std::size_t size, PixelSize* shown);
-bool ReadWholeFile(const char* name, std::vector<unsigned char>* out);
 
 }  // namespace detail
 }  // namespace pixet::refhost

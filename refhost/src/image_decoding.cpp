@@ -5,8 +5,6 @@
 #include <objbase.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "core/gdiplus_include.h"
 
@@ -117,13 +115,6 @@ HBITMAP DecodeImage(const unsigned char* bytes, std::size_t size, PixelSize* sho
   if (size == 0) return nullptr;
   if (HBITMAP engine = DecodeWithEngine(bytes, size, shown)) return engine;
   return DecodeBmp(bytes, size, shown);
-}
-
-bool ReadWholeFile(const char* name, std::vector<unsigned char>* out) {
-  std::ifstream in(name, std::ios::binary);
-  if (!in) return false;
-  out->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
 }
 
 }  // namespace detail

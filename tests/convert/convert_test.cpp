@@ -39,15 +39,15 @@ TEST_F(Convert, EachExtensionWritesItsFormatOverAnyOldTarget) {
       }
     }
   ASSERT_EQ(pixet_->ConvertImage(Sample("photo.jpg").c_str(), "self.png"), 1);
-  const auto before = ReadFileBytes("self.png");
+  const auto before = ReadWholeFile("self.png");
   EXPECT_EQ(pixet_->ConvertImage("self.png", "self.png"), 0) << "a file is never its own target";
-  EXPECT_EQ(ReadFileBytes("self.png"), before);
+  EXPECT_EQ(ReadWholeFile("self.png"), before);
   RemoveFile("self.png");
 }
 
 TEST_F(Convert, NumberedSourcesAreTheControlsImage) {
   ASSERT_TRUE(host_.AddControl(window_, 7, 100, 10, 40, 30, ControlKind::Image));
-  const auto bytes = ReadFileBytes(Sample("primaries.png"));
+  const auto bytes = ReadWholeFile(Sample("primaries.png"));
   host_.WritePropertyBytes(HostTarget::Current(7), HostProperty::ImageFileBytes, bytes.data(), bytes.size());
   EXPECT_EQ(pixet_->ConvertImage("7", "control.bmp"), 1);
   EXPECT_EQ(Decode("control.bmp").width, 6u);

@@ -1,9 +1,11 @@
 // The object core: slot order, binding to the engine, the run-time loader, text
-// conversions, and the process-wide lock around the fixed-name working files.
+// conversions, file-name, temporary-folder and whole-file helpers, and the process-wide
+// lock around the fixed-name working files.
 #include <atomic>
 #include <cstring>
 #include <thread>
 
+#include "core/file_names.h"
 #include "core/test_seams.h"
 #include "pixet/wide_converter.h"
 #include "support/fixture.h"
@@ -95,6 +97,86 @@ TEST_F(Core, WideConverterUsesTheSystemCodePageAndFixedLengthText) {
   }
 }
 
+// The extension is taken from the last path component only ('\\', '/' and ':' end one).
+TEST(FileNames, TheExtensionIsTheLastComponentsFromItsLastDot) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"photo.png", ".png"}, {"a.b.JPEG", ".JPEG"}, {"C:\\dir.x\\name", ""}, {"dir.x/name", ""},
+      {"C:name.gif", ".gif"}, {"dir.x:name", ""}, {".hidden", ".hidden"}, {"dir\\.png", ".png"},
+      {"noext", ""}, {"name.", "."}, {"", ""}};
+  for (const auto& [name, extension] : cases) EXPECT_EQ(ExtensionOf(name), extension) << name;
+}
+
+// TMP set for the scope: the system takes the temporary folder from it first.
+class TmpSetTo {
+ public:
+  explicit TmpSetTo(const std::string& folder) {
+    char old[MAX_PATH * 2];
+    const DWORD n = ::GetEnvironmentVariableA("TMP", old, sizeof old);
+    had_ = n > 0 && n < sizeof old;
+    if (had_) old_.assign(old, n);
+    ::SetEnvironmentVariableA("TMP", folder.c_str());
+  }
+  ~TmpSetTo() { ::SetEnvironmentVariableA("TMP", had_ ? old_.c_str() : nullptr); }
+  TmpSetTo(const TmpSetTo&) = delete;
+  TmpSetTo& operator=(const TmpSetTo&) = delete;
+
+ private:
+  bool had_ = false;
+  std::string old_;
+};
+
+// The folder ends in a backslash; one longer than the caller takes gives nothing.
+TEST(TempDirectory, IsTheSystemsFolderWithABackslashUpToTheLongestTaken) {
+  {
+    TmpSetTo tmp("C:\\pixet-temp-check");
+    EXPECT_EQ(TempDirectory(), "C:\\pixet-temp-check\\");
+  }
+  const auto folder_of = [](std::size_t chars) { return "C:\\" + std::string(chars - 4, 'd') + "\\"; };
+  for (const std::size_t chars : {254u, 255u}) {
+    TmpSetTo tmp(folder_of(chars).substr(0, chars - 1));  // the system adds the backslash
+    EXPECT_EQ(TempDirectory(254), chars <= 254 ? folder_of(chars) : "") << chars;
+    EXPECT_EQ(TempDirectory(), folder_of(chars)) << chars;
+  }
+  {
+    TmpSetTo tmp(folder_of(kMaxTempDirectoryChars).substr(0, kMaxTempDirectoryChars - 1));
+    EXPECT_EQ(TempDirectory(), folder_of(kMaxTempDirectoryChars));
+  }
+  EXPECT_FALSE(TempDirectory().empty());  // the real one again
+}
+
+// Every byte, or the reason and no bytes; others may hold the file open for writing.
+TEST(WholeFile, ReadsEveryByteOrSaysWhyAndGivesNone) {
+  std::string pattern(300000, '\0');
+  for (std::size_t i = 0; i < pattern.size(); ++i) pattern[i] = static_cast<char>(i * 7 % 251);
+  const std::string name = Output("whole-file.bin"), empty = Output("whole-file-empty.bin");
+  WriteFileBytes(name, pattern);
+  WriteFileBytes(empty, "");
+  std::vector<unsigned char> bytes = {1, 2, 3};
+  EXPECT_EQ(ReadWholeFile(empty, bytes), 0u);
+  EXPECT_TRUE(bytes.empty());
+  {
+    HANDLE writer = ::CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ReadWholeFile(name, bytes), 0u);
+    ::CloseHandle(writer);
+  }
+  EXPECT_EQ(bytes, std::vector<unsigned char>(pattern.begin(), pattern.end()));
+  EXPECT_EQ(ReadWholeFile(name), bytes);
+  {
+    HANDLE alone = ::CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(alone, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ReadWholeFile(name, bytes), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_TRUE(bytes.empty());
+    ::CloseHandle(alone);
+  }
+  bytes = {1};
+  EXPECT_EQ(ReadWholeFile(Output("whole-file-missing.bin"), bytes), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_TRUE(bytes.empty() && ReadWholeFile(Output("whole-file-missing.bin")).empty());
+  RemoveFile(name);
+  RemoveFile(empty);
+}
+
 // Eight threads, each with its own object and window, load different images through
 // "kjj___.bmp" and convert them back out of their controls through "_vb_.xac", all at
 // once: each gets what it gets alone.
@@ -107,7 +189,7 @@ TEST_F(WorkingFiles, EightThreadsAtOnceEachGetWhatTheyGetAlone) {
     const std::string out = "mt-" + std::to_string(i) + ".bmp";
     p.LoadImage(window, Sample(sources[i % 4]).c_str(), kImage);
     p.ConvertImage("1", out.c_str());
-    const std::vector<unsigned char> written = ReadFileBytes(out);
+    const std::vector<unsigned char> written = ReadWholeFile(out);
     RemoveFile(out);
     host_.CloseWindow(window);
     return std::string(written.begin(), written.end());

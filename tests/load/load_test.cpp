@@ -31,7 +31,7 @@ TEST_F(LoadTest, LoadImageHandsTheFilesPictureToWindowAndReportControls) {
 // A working file left by an earlier run is never shown or copied, also when it cannot be
 // deleted: with a source that yields no image, nothing appears.
 TEST_F(LoadTest, StaleWorkingFilesAreNeverUsed) {
-  const std::string converted = TempFolder() + "kjj___.bmp";
+  const std::string converted = TempDirectory() + "kjj___.bmp";
   const struct { std::string file; bool read_only; std::function<int()> call; } rows[] = {
       {converted, false, [&] { return pixet_->LoadImage(window_, "missing.png", kImage); }},
       {converted, true, [&] { return pixet_->LoadImage(report_, Sample("photo.png").c_str(), kImage); }},
