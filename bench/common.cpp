@@ -25,18 +25,6 @@ void DeleteFiles(const std::vector<std::string>& names) {
   for (const std::string& name : names) ::DeleteFileA(name.c_str());
 }
 
-bool ReadWhole(const std::string& name, std::unique_ptr<unsigned char[]>& bytes, DWORD& size) {
-  HANDLE file = ::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  size = ::GetFileSize(file, nullptr);
-  bytes.reset(new unsigned char[size != 0 ? size : 1]);
-  DWORD read = 0;
-  const bool ok = ::ReadFile(file, bytes.get(), size, &read, nullptr) && read == size;
-  ::CloseHandle(file);
-  return ok;
-}
-
 std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
 std::string Upper(std::string s) {
@@ -56,10 +44,9 @@ void HandToImageControl(pixet::refhost::DesktopHost& host, PixetHostWindow* wind
 }
 
 bool HandFileToImageControl(pixet::refhost::DesktopHost& host, PixetHostWindow* window, const std::string& name) {
-  std::unique_ptr<unsigned char[]> bytes;
-  DWORD size = 0;
-  if (!ReadWhole(name, bytes, size)) return false;
-  HandToImageControl(host, window, bytes.get(), size);
+  std::vector<unsigned char> bytes;
+  if (pixet::ReadWholeFile(name, bytes) != 0) return false;
+  HandToImageControl(host, window, bytes.data(), static_cast<DWORD>(bytes.size()));
   return true;
 }
 

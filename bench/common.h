@@ -10,13 +10,8 @@
 #include <string>
 #include <vector>
 
-// <gdiplus.h> uses unqualified min and max; windows.h's macros are not relied on.
-namespace Gdiplus {
-using std::max;
-using std::min;
-}  // namespace Gdiplus
-#include <gdiplus.h>
-
+#include "core/gdiplus_include.h"
+#include "core/whole_file.h"
 #include "pixet/pixet.h"
 #include "pixet/refhost.h"
 
@@ -40,9 +35,6 @@ double NowMs();
 long long FileSize(const std::string& name);
 
 void DeleteFiles(const std::vector<std::string>& names);
-
-// Reads a whole file into memory with one read.
-bool ReadWhole(const std::string& name, std::unique_ptr<unsigned char[]>& bytes, DWORD& size);
 
 // ASCII names only: the bench's own inputs and outputs.
 std::wstring Wide(const std::string& s);

@@ -20,6 +20,7 @@
 #include <cstdlib>
 
 #include "common.h"
+#include "core/temp_directory.h"
 #include "measure.h"
 #include "operations.h"
 #include "peaks.h"
@@ -146,9 +147,7 @@ int main(int argc, char** argv) {
     Bench b;  // inside the engine session: it looks the encoders up
     PixetRegisterHost(&b.host);
     OpenWindow(b);
-    char temp[MAX_PATH + 1] = {};
-    ::GetTempPathA(sizeof temp, temp);
-    b.temp = temp;
+    b.temp = pixet::TempDirectory();
     b.resources = data + "\\bench_resources.dll";
     const std::vector<Op> ops = MakeOps(b, o.reps, o.small_reps);
 

@@ -142,11 +142,11 @@ void AddOwnCosts(std::vector<Op>& ops, Bench& b, int reps) {
                       [] { return Pixet::Create()->ENGINELOADED == 1; }));
 
   ops.push_back(Plain("host.handoff", "host takes the large BMP (in both LoadImage legs)", std::max(1, reps / 20), [&b] {
-    HandToImageControl(b.host, b.window, b.bmp_bytes.get(), b.bmp_size);
-    return b.bmp_size > 0 && b.host.State(b.window, kImageField).imageBytes->size() == b.bmp_size;
+    HandToImageControl(b.host, b.window, b.bmp_bytes.data(), static_cast<DWORD>(b.bmp_bytes.size()));
+    return !b.bmp_bytes.empty() && b.host.State(b.window, kImageField).imageBytes->size() == b.bmp_bytes.size();
   }));
   ops.back().reset = [&b] {
-    if (!b.bmp_bytes) ReadWhole("large.bmp", b.bmp_bytes, b.bmp_size);
+    if (b.bmp_bytes.empty()) pixet::ReadWholeFile("large.bmp", b.bmp_bytes);
   };
 }
 

@@ -35,8 +35,7 @@ struct Bench {
   HWND picture = nullptr;  // the latest picture control, removed after each display run
   std::string temp;        // the temporary folder, with its closing backslash
   std::string resources;   // full path of bench_resources.dll
-  std::unique_ptr<unsigned char[]> bmp_bytes;  // large.bmp, read for the host hand-off row
-  DWORD bmp_size = 0;
+  std::vector<unsigned char> bmp_bytes;  // large.bmp, read for the host hand-off row
 };
 
 // Every operation in table order. `reps` sets the large-image rows, `small_reps` the icon

@@ -14,6 +14,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "core/file_names.h"
 #include "core/unique_any.h"
 #include "pixet/pixet.h"
 #include "pixet/refhost.h"
@@ -99,8 +100,8 @@ int UsageError(const char* usage, const char* why) {
 // The target for `source` in `folder`: its file name with the extension replaced.
 std::string BatchTarget(const std::string& source, const std::string& folder, const std::string& extension) {
   std::string name = source.substr(source.find_last_of("\\/:") + 1);
-  const std::size_t dot = name.rfind('.');
-  if (dot != std::string::npos && dot > 0) name.resize(dot);
+  const std::size_t old_extension = pixet::ExtensionOf(name).size();
+  if (old_extension < name.size()) name.resize(name.size() - old_extension);  // ".name" keeps its dot
   return folder + "\\" + name + "." + extension;
 }
 

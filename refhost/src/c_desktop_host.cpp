@@ -2,7 +2,6 @@
 #include "pixet/pixet_c_refhost.h"
 
 #include <cstddef>
-#include <utility>
 
 #include "core/c_boundary.h"
 #include "pixet/pixet.h"
@@ -10,23 +9,13 @@
 
 namespace {
 
+using pixet::GuardedCall;
 using pixet::refhost::DesktopHost;
 
 // Made by PixetRegisterDesktopHost, destroyed only by PixetReleaseDesktopHost: at
 // process exit the system takes the windows, and destroying them from the library's
 // exit code would run on whichever thread ends the process.
 DesktopHost* g_host = nullptr;
-
-// Runs `action` on the host; without a host, or if anything is thrown, gives `failed`.
-template <class Result, class Action>
-Result WithHost(Result failed, Action&& action) noexcept {
-  return pixet::GuardedCall(g_host, failed, std::forward<Action>(action));
-}
-
-template <class Action>
-void WithHost(Action&& action) noexcept {
-  pixet::GuardedCall(g_host, std::forward<Action>(action));
-}
 
 pixet::refhost::ControlKind KindOf(int image) {
   return image != 0 ? pixet::refhost::ControlKind::Image : pixet::refhost::ControlKind::Plain;
@@ -57,47 +46,47 @@ void PIXET_C_CALL PixetReleaseDesktopHost(void) {
 }
 
 PixetHostWindow* PIXET_C_CALL PixetDesktopOpenWindow(const char* title, int clientWidth, int clientHeight) {
-  return WithHost(static_cast<PixetHostWindow*>(nullptr), [&](DesktopHost& host) {
+  return GuardedCall(g_host, static_cast<PixetHostWindow*>(nullptr), [&](DesktopHost& host) {
     return host.OpenWindow(title != nullptr ? title : "", clientWidth, clientHeight);
   });
 }
 
 void PIXET_C_CALL PixetDesktopCloseWindow(PixetHostWindow* window) {
-  WithHost([&](DesktopHost& host) { host.CloseWindow(window); });
+  GuardedCall(g_host, [&](DesktopHost& host) { host.CloseWindow(window); });
 }
 
 PixetHostReport* PIXET_C_CALL PixetDesktopOpenReport(int width, int height) {
-  return WithHost(static_cast<PixetHostReport*>(nullptr),
-                  [&](DesktopHost& host) { return host.OpenReport(width, height); });
+  return GuardedCall(g_host, static_cast<PixetHostReport*>(nullptr),
+                     [&](DesktopHost& host) { return host.OpenReport(width, height); });
 }
 
 void PIXET_C_CALL PixetDesktopCloseReport(PixetHostReport* report) {
-  WithHost([&](DesktopHost& host) { host.CloseReport(report); });
+  GuardedCall(g_host, [&](DesktopHost& host) { host.CloseReport(report); });
 }
 
 int PIXET_C_CALL PixetDesktopAddControl(PixetHostWindow* window, short field, int x, int y, int width, int height,
                                         int image) {
-  return WithHost(0, [&](DesktopHost& host) {
+  return GuardedCall(g_host, 0, [&](DesktopHost& host) {
     return host.AddControl(window, field, x, y, width, height, KindOf(image)) ? 1 : 0;
   });
 }
 
 int PIXET_C_CALL PixetDesktopAddReportControl(PixetHostReport* report, short field, int x, int y, int width,
                                               int height, int image) {
-  return WithHost(0, [&](DesktopHost& host) {
+  return GuardedCall(g_host, 0, [&](DesktopHost& host) {
     return host.AddControl(report, field, x, y, width, height, KindOf(image)) ? 1 : 0;
   });
 }
 
 void PIXET_C_CALL PixetDesktopShowFile(PixetHostWindow* window, short field, const char* file) {
-  WithHost([&](DesktopHost& host) {
+  GuardedCall(g_host, [&](DesktopHost& host) {
     host.WritePropertyText(pixet::HostTarget::Of(window, field), pixet::HostProperty::ControlText,
                            file != nullptr ? file : "");
   });
 }
 
 int PIXET_C_CALL PixetDesktopShownImageSize(PixetHostWindow* window, short field, int* width, int* height) {
-  return WithHost(0, [&](DesktopHost& host) {
+  return GuardedCall(g_host, 0, [&](DesktopHost& host) {
     const pixet::refhost::ControlState state = host.State(window, field);
     if (state.hwnd == nullptr) return 0;
     if (width != nullptr) *width = state.shownImage.width;
@@ -107,7 +96,7 @@ int PIXET_C_CALL PixetDesktopShownImageSize(PixetHostWindow* window, short field
 }
 
 void* PIXET_C_CALL PixetDesktopWindowHandle(PixetHostWindow* window, short field) {
-  return WithHost(static_cast<void*>(nullptr), [&](DesktopHost& host) -> void* {
+  return GuardedCall(g_host, static_cast<void*>(nullptr), [&](DesktopHost& host) -> void* {
     return field == 0 ? host.WindowHwnd(window) : host.State(window, field).hwnd;
   });
 }
@@ -115,15 +104,15 @@ void* PIXET_C_CALL PixetDesktopWindowHandle(PixetHostWindow* window, short field
 void PIXET_C_CALL PixetDesktopSetCurrentWindow(PixetHostWindow* window) { DesktopHost::SetCurrentWindow(window); }
 
 void PIXET_C_CALL PixetDesktopPumpMessages(void) {
-  WithHost([](DesktopHost& host) { host.PumpMessages(); });
+  GuardedCall(g_host, [](DesktopHost& host) { host.PumpMessages(); });
 }
 
 int PIXET_C_CALL PixetDesktopMessageCount(void) {
-  return WithHost(0, [](DesktopHost& host) { return static_cast<int>(host.Messages().size()); });
+  return GuardedCall(g_host, 0, [](DesktopHost& host) { return static_cast<int>(host.Messages().size()); });
 }
 
 const char* PIXET_C_CALL PixetDesktopMessageText(int index) {
-  return WithHost(static_cast<const char*>(nullptr), [&](DesktopHost& host) -> const char* {
+  return GuardedCall(g_host, static_cast<const char*>(nullptr), [&](DesktopHost& host) -> const char* {
     const auto& messages = host.Messages();
     if (index < 0 || static_cast<std::size_t>(index) >= messages.size()) return nullptr;
     return messages[static_cast<std::size_t>(index)].text.c_str();
@@ -131,7 +120,7 @@ const char* PIXET_C_CALL PixetDesktopMessageText(int index) {
 }
 
 void PIXET_C_CALL PixetDesktopClearMessages(void) {
-  WithHost([](DesktopHost& host) { host.ClearMessages(); });
+  GuardedCall(g_host, [](DesktopHost& host) { host.ClearMessages(); });
 }
 
 }  // extern "C"

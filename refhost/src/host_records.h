@@ -73,7 +73,6 @@ unique_hglobal CopyToMovableBlock(const unsigned char* bytes, std::size_t size);
 // The picture of an image file: with GDI+ loaded for the call, else as a plain BMP.
 // Null when neither reads it; `shown` gets the picture's size otherwise.
 unique_hbitmap DecodeImage(const unsigned char* bytes, std::size_t size, PixelSize* shown);
-bool ReadWholeFile(const char* name, std::vector<unsigned char>* out);
 
 }  // namespace detail
 }  // namespace pixet::refhost

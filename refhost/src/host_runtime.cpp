@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/whole_file.h"
 #include "host_records.h"
 
 namespace pixet::refhost {
@@ -133,8 +134,7 @@ void DesktopHost::WritePropertyText(const HostTarget& target, HostProperty id, c
   if (control->kind != ControlKind::Image) return;
   // An image control reads the named file at once; a missing file leaves it empty.
   ++control->fileLoads;
-  std::vector<unsigned char> bytes;
-  if (!detail::ReadWholeFile(given, &bytes)) bytes.clear();
+  const std::vector<unsigned char> bytes = ReadWholeFile(given);
   SetImage(control, bytes.data(), bytes.size());
 }
 

@@ -3,17 +3,10 @@
 #include "host_records.h"
 
 #include <objbase.h>
-// gdiplus.h needs min/max from somewhere when NOMINMAX is set.
-#include <algorithm>
-namespace Gdiplus {
-using std::max;
-using std::min;
-}  // namespace Gdiplus
-#include <gdiplus.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
+
+#include "core/gdiplus_include.h"
 
 namespace pixet::refhost {
 
@@ -122,13 +115,6 @@ unique_hbitmap DecodeImage(const unsigned char* bytes, std::size_t size, PixelSi
   if (size == 0) return {};
   if (unique_hbitmap engine = DecodeWithEngine(bytes, size, shown)) return engine;
   return DecodeBmp(bytes, size, shown);
-}
-
-bool ReadWholeFile(const char* name, std::vector<unsigned char>* out) {
-  std::ifstream in(name, std::ios::binary);
-  if (!in) return false;
-  out->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
 }
 
 }  // namespace detail

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/host_access.h"
+#include "core/temp_directory.h"
 #include "core/text.h"
 #include "core/unique_any.h"
 
@@ -35,11 +36,10 @@ constexpr std::uint64_t kMaxPixelBytes = 0xFFFFFFFFull - kBmpPixelOffset;  // BF
 // A unique "Bcr" file in the temporary folder, renamed from ".tmp" to ".bmp"; empty
 // when no such name can be kept, and then the reserved file is removed again.
 std::string ReserveBmpName() {
-  char folder[256] = {};
-  const DWORD length = ::GetTempPathA(255, folder);
-  if (length == 0 || length >= 255) return {};
+  const std::string folder = TempDirectory(254);  // room left for the name
+  if (folder.empty()) return {};
   char reserved[MAX_PATH] = {};
-  if (::GetTempFileNameA(folder, "Bcr", 0, reserved) == 0) return {};
+  if (::GetTempFileNameA(folder.c_str(), "Bcr", 0, reserved) == 0) return {};
   const std::string stem(reserved, std::strlen(reserved) - 4);  // without ".tmp"
   const std::string name = text::Clip(stem.c_str()) + ".bmp";
   // A name cut to fit GRADIENTFILE would no longer end in ".bmp".

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/engine.h"
+#include "core/file_names.h"
 #include "core/text.h"
 #include "pixet/pixet.h"
 #include "pixet/wide_converter.h"
@@ -20,11 +21,7 @@ const char* MimeTypeForTarget(const char* target) {
       {".BMP", "image/bmp"},   {".JPG", "image/jpeg"},  {".JPEG", "image/jpeg"}, {".PNG", "image/png"},
       {".TIFF", "image/tiff"}, {".TIF", "image/tiff"}, {".GIF", "image/gif"},
   };
-  const std::string name = text::Clip(target);
-  const std::size_t file_start = name.find_last_of("\\/:");
-  const std::size_t dot = name.rfind('.');
-  if (dot == std::string::npos || (file_start != std::string::npos && dot < file_start)) return nullptr;
-  const std::string extension = text::Upper(name.substr(dot));
+  const std::string extension = text::Upper(ExtensionOf(text::Clip(target)));  // empty matches none
   for (const auto& format : kFormats)
     if (extension == format.extension) return format.mime;
   return nullptr;

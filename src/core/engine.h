@@ -3,16 +3,10 @@
 #pragma once
 
 #include <windows.h>
-// gdiplus.h needs min/max from somewhere when NOMINMAX is set.
-#include <algorithm>
-namespace Gdiplus {
-using std::max;
-using std::min;
-}  // namespace Gdiplus
-#include <gdiplus.h>
 
 #include <type_traits>
 
+#include "core/gdiplus_include.h"
 #include "core/unique_any.h"
 
 namespace pixet::engine {

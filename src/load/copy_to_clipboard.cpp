@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/file_names.h"
 #include "core/host_access.h"
 #include "core/text.h"
 #include "core/unique_any.h"
@@ -12,14 +13,6 @@ namespace pixet {
 namespace {
 
 constexpr char kConvertedCopy[] = "__svcv.bmp";  // relative: the current directory
-
-// The extension of the name's last path component, dot included; empty without a dot.
-std::string ExtensionOf(const std::string& name) {
-  const std::size_t component = name.find_last_of("\\/:");
-  const std::size_t dot = name.rfind('.');
-  if (dot == std::string::npos || (component != std::string::npos && dot < component)) return {};
-  return name.substr(dot);
-}
 
 }  // namespace
 }  // namespace pixet

@@ -9,9 +9,9 @@
 
 #include "core/host_access.h"
 #include "core/internet.h"
+#include "core/temp_directory.h"
 #include "core/text.h"
 #include "core/unique_any.h"
-#include "load/temp_directory.h"
 
 namespace pixet {
 

@@ -1,13 +1,15 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "core/host_access.h"
+#include "core/temp_directory.h"
 #include "core/text.h"
 #include "core/unique_any.h"
+#include "core/whole_file.h"
 #include "core/working_files.h"
 #include "load/download_url.h"
-#include "load/temp_directory.h"
 #include "pixet/pixet.h"
 
 #undef LoadImage
@@ -18,35 +20,6 @@ namespace {
 
 constexpr char kConvertedFile[] = "kjj___.bmp";
 constexpr std::size_t kMaxTempNameChars = 511;  // a 512-byte field with its terminator
-
-// The calling thread's last error, never 0: a failure must not read as "no error".
-DWORD LastError() {
-  const DWORD error = ::GetLastError();
-  return error != 0 ? error : ERROR_GEN_FAILURE;
-}
-
-// Reads the whole file into `block`. 0, or the error number of what failed: the bytes
-// handed on are always the ones read, never a short or failed read.
-DWORD ReadWhole(const std::string& name, unique_hglobal& block, DWORD& size) {
-  unique_file file(::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return LastError();
-  LARGE_INTEGER length{};
-  if (!::GetFileSizeEx(file.get(), &length)) return LastError();
-  if (length.QuadPart > MAXDWORD) return ERROR_FILE_TOO_LARGE;
-  size = static_cast<DWORD>(length.QuadPart);
-  block.reset(::GlobalAlloc(GMEM_FIXED, size != 0 ? size : 1));
-  if (!block) return ERROR_NOT_ENOUGH_MEMORY;
-  DWORD done = 0;
-  while (done < size) {
-    DWORD read = 0;
-    if (!::ReadFile(file.get(), static_cast<char*>(block.get()) + done, size - done, &read, nullptr))
-      return LastError();
-    if (read == 0) return ERROR_HANDLE_EOF;  // the file became shorter than measured
-    done += read;
-  }
-  return 0;
-}
 
 // Converts `file_text` into "kjj___.bmp" in the temporary folder through the object's
 // ConvertImage and hands the BMP file's bytes to the control. The working file goes on
@@ -63,12 +36,12 @@ std::int32_t LoadThroughBmp(Pixet& self, const HostTarget& control, const char* 
   }
   auto_delete_file converted(temp);
   self.ConvertImage(file_text, temp.c_str());  // what counts is whether the file exists now
-  unique_hglobal block;
-  DWORD size = 0;
-  const DWORD error = ReadWhole(temp, block, size);
+  std::vector<unsigned char> bytes;
+  const DWORD error = ReadWholeFile(temp, bytes);
   if (error != 0) return static_cast<std::int32_t>(error);
   if (!DeleteNow(converted)) return static_cast<std::int32_t>(LastError());
-  host::WriteBytes(control, HostProperty::ImageFileBytes, block.get(), size);
+  static const unsigned char kNoBytes = 0;  // an empty file is still handed on, as no bytes at an address
+  host::WriteBytes(control, HostProperty::ImageFileBytes, bytes.empty() ? &kNoBytes : bytes.data(), bytes.size());
   return 1;
 }
 

@@ -17,6 +17,7 @@
 
 namespace {
 
+using pixet::GuardedCall;
 using pixet::HostProperty;
 using pixet::HostTarget;
 
@@ -27,16 +28,6 @@ static_assert(static_cast<int>(HostTarget::Kind::System) == PIXET_TARGET_SYSTEM 
               "target kinds");
 static_assert(static_cast<int>(pixet::MessageIcon::Information) == PIXET_ICON_INFORMATION, "icons");
 static_assert(sizeof(PixetIntPtr) == sizeof(std::intptr_t), "PixetIntPtr is pointer-sized");
-
-template <class Result, class Method>
-Result Forward(PixetObject* object, Result failed, Method&& method) noexcept {
-  return pixet::GuardedCall(object, failed, std::forward<Method>(method));
-}
-
-template <class Method>
-void Forward(PixetObject* object, Method&& method) noexcept {
-  pixet::GuardedCall(object, std::forward<Method>(method));
-}
 
 // The host runtime made of a C caller's callbacks.
 class CallbackHost final : public pixet::HostRuntime {
@@ -107,23 +98,23 @@ PixetObject* PIXET_C_CALL PixetNew(void) {
 }
 
 void PIXET_C_CALL PixetDelete(PixetObject* object) {
-  Forward(object, [&](Pixet& p) { delete &p; });
+  GuardedCall(object, [&](Pixet& p) { delete &p; });
 }
 
 int PIXET_C_CALL PixetEngineLoaded(PixetObject* object) {
-  return Forward(object, 0, [](Pixet& p) { return p.ENGINELOADED; });
+  return GuardedCall(object, 0, [](Pixet& p) { return p.ENGINELOADED; });
 }
 
 int PIXET_C_CALL PixetGetUseResource(PixetObject* object) {
-  return Forward(object, 0, [](Pixet& p) { return p.USERESOURCE; });
+  return GuardedCall(object, 0, [](Pixet& p) { return p.USERESOURCE; });
 }
 
 void PIXET_C_CALL PixetSetUseResource(PixetObject* object, int use) {
-  Forward(object, [&](Pixet& p) { p.USERESOURCE = use; });
+  GuardedCall(object, [&](Pixet& p) { p.USERESOURCE = use; });
 }
 
 int PIXET_C_CALL PixetGetResourcesDllName(PixetObject* object, char* buffer, int size) {
-  return Forward(object, 0, [&](Pixet& p) {
+  return GuardedCall(object, 0, [&](Pixet& p) {
     const std::string name = pixet::ModuleNameField(p);
     if (buffer != nullptr && size > 0) pixet::text::CopyToField(buffer, static_cast<std::size_t>(size), name);
     return static_cast<int>(name.size());
@@ -131,21 +122,21 @@ int PIXET_C_CALL PixetGetResourcesDllName(PixetObject* object, char* buffer, int
 }
 
 void PIXET_C_CALL PixetSetResourcesDllName(PixetObject* object, const char* name) {
-  Forward(object, [&](Pixet& p) { pixet::SetModuleNameField(p, name != nullptr ? name : ""); });
+  GuardedCall(object, [&](Pixet& p) { pixet::SetModuleNameField(p, name != nullptr ? name : ""); });
 }
 
 void* PIXET_C_CALL PixetPictureBox(PixetObject* object) {
-  return Forward(object, static_cast<void*>(nullptr), [](Pixet& p) { return static_cast<void*>(p.HPICTUREBOX); });
+  return GuardedCall(object, static_cast<void*>(nullptr), [](Pixet& p) { return static_cast<void*>(p.HPICTUREBOX); });
 }
 
 int PIXET_C_CALL PixetUsedResourceCount(PixetObject* object) {
-  return Forward(object, 0, [](Pixet& p) {
+  return GuardedCall(object, 0, [](Pixet& p) {
     return p.USEDRESOURCES != nullptr ? static_cast<int>(p.USEDRESOURCES->Count()) : 0;
   });
 }
 
 const char* PIXET_C_CALL PixetUsedResourceName(PixetObject* object, int index) {
-  return Forward(object, static_cast<const char*>(nullptr), [&](Pixet& p) -> const char* {
+  return GuardedCall(object, static_cast<const char*>(nullptr), [&](Pixet& p) -> const char* {
     if (p.USEDRESOURCES == nullptr || index < 0 || static_cast<std::size_t>(index) >= p.USEDRESOURCES->Count())
       return nullptr;
     return p.USEDRESOURCES->At(static_cast<std::size_t>(index)).RESOURCENAME;
@@ -153,87 +144,87 @@ const char* PIXET_C_CALL PixetUsedResourceName(PixetObject* object, int index) {
 }
 
 void PIXET_C_CALL PixetCaptureDesktopToBmp(PixetObject* object, const char* file) {
-  Forward(object, [&](Pixet& p) { p.CaptureDesktopToBmp(file); });
+  GuardedCall(object, [&](Pixet& p) { p.CaptureDesktopToBmp(file); });
 }
 
 void PIXET_C_CALL PixetCaptureClientToBmp(PixetObject* object, const char* file) {
-  Forward(object, [&](Pixet& p) { p.CaptureClientToBmp(file); });
+  GuardedCall(object, [&](Pixet& p) { p.CaptureClientToBmp(file); });
 }
 
 void PIXET_C_CALL PixetCaptureClientRectToBmp(PixetObject* object, const char* file, int x, int y, int width,
                                               int height) {
-  Forward(object, [&](Pixet& p) { p.CaptureClientRectToBmp(file, x, y, width, height); });
+  GuardedCall(object, [&](Pixet& p) { p.CaptureClientRectToBmp(file, x, y, width, height); });
 }
 
 void PIXET_C_CALL PixetCaptureWindowToBmp(PixetObject* object, const char* file) {
-  Forward(object, [&](Pixet& p) { p.CaptureWindowToBmp(file); });
+  GuardedCall(object, [&](Pixet& p) { p.CaptureWindowToBmp(file); });
 }
 
 int PIXET_C_CALL PixetConvertImage(PixetObject* object, const char* source, const char* target) {
-  return Forward(object, 0, [&](Pixet& p) { return p.ConvertImage(source, target); });
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.ConvertImage(source, target); });
 }
 
 int PIXET_C_CALL PixetConvertToGrayscaleImage(PixetObject* object, const char* source, const char* target) {
-  return Forward(object, 0, [&](Pixet& p) { return p.ConvertToGrayscaleImage(source, target); });
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.ConvertToGrayscaleImage(source, target); });
 }
 
 int PIXET_C_CALL PixetCopyToClipboard(PixetObject* object, const char* file) {
-  return Forward(object, 0, [&](Pixet& p) { return p.CopyToClipboard(file); });
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.CopyToClipboard(file); });
 }
 
 int PIXET_C_CALL PixetCreatePictureBox(PixetObject* object, PixetHostWindow* window, short control,
                                        int wholeWindow) {
-  return Forward(object, 0, [&](Pixet& p) { return p.CreatePictureBox(window, control, wholeWindow); });
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.CreatePictureBox(window, control, wholeWindow); });
 }
 
 int PIXET_C_CALL PixetDrawImage(PixetObject* object, PixetHostWindow* window, const char* image, short control,
                                 int wholeWindow, int unused) {
-  return Forward(object, 0, [&](Pixet& p) { return p.DrawImage(window, image, control, wholeWindow, unused); });
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.DrawImage(window, image, control, wholeWindow, unused); });
 }
 
 int PIXET_C_CALL PixetLoadImage(PixetObject* object, PixetHostWindow* window, const char* source, short control) {
-  return Forward(object, 0, [&](Pixet& p) { return p.LoadImage(window, source, control); });
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.LoadImage(window, source, control); });
 }
 
 int PIXET_C_CALL PixetLoadImageFromClipboard(PixetObject* object, PixetHostWindow* window, short control) {
-  return Forward(object, 0, [&](Pixet& p) { return p.LoadImageFromClipboard(window, control); });
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.LoadImageFromClipboard(window, control); });
 }
 
 int PIXET_C_CALL PixetLoadReportImage(PixetObject* object, PixetHostReport* report, const char* source,
                                       short control) {
-  return Forward(object, 0, [&](Pixet& p) { return p.LoadImage(report, source, control); });
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.LoadImage(report, source, control); });
 }
 
 int PIXET_C_CALL PixetDisplayImage(PixetObject* object, PixetHostWindow* window, const char* image, short control,
                                    int wholeWindow, int workspaceColours) {
-  return Forward(object, 0,
-                 [&](Pixet& p) { return p.DisplayImage(window, image, control, wholeWindow, workspaceColours); });
+  return GuardedCall(object, 0,
+                     [&](Pixet& p) { return p.DisplayImage(window, image, control, wholeWindow, workspaceColours); });
 }
 
 int PIXET_C_CALL PixetDisplayImageAsBackground(PixetObject* object, PixetHostWindow* window, const char* image,
                                                int unused) {
-  return Forward(object, 0, [&](Pixet& p) { return p.DisplayImageAsBackground(window, image, unused); });
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.DisplayImageAsBackground(window, image, unused); });
 }
 
 void PIXET_C_CALL PixetGetEncoderClsid(PixetObject* object, const char* mimeType, struct _GUID* clsid) {
-  Forward(object, [&](Pixet& p) { p.GetEncoderClsid(mimeType, clsid); });
+  GuardedCall(object, [&](Pixet& p) { p.GetEncoderClsid(mimeType, clsid); });
 }
 
 int PIXET_C_CALL PixetGetFunctionPointers(PixetObject* object) {
-  return Forward(object, 0, [](Pixet& p) { return p.GetFunctionPointers(); });
+  return GuardedCall(object, 0, [](Pixet& p) { return p.GetFunctionPointers(); });
 }
 
 void PIXET_C_CALL PixetResizeImage(PixetObject* object) {
-  Forward(object, [](Pixet& p) { p.ResizeImage(); });
+  GuardedCall(object, [](Pixet& p) { p.ResizeImage(); });
 }
 
 PixetIntPtr PIXET_C_CALL PixetImageHandleFromResource(PixetObject* object, const char* name, const char* module) {
-  return Forward(object, PixetIntPtr{0}, [&](Pixet& p) { return p.ImageHandleFromResource(name, module); });
+  return GuardedCall(object, PixetIntPtr{0}, [&](Pixet& p) { return p.ImageHandleFromResource(name, module); });
 }
 
 int PIXET_C_CALL PixetSaveResourceToFile(PixetObject* object, const char* name, const char* file,
                                          const char* module) {
-  return Forward(object, 0, [&](Pixet& p) { return p.SaveResourceToFile(name, file, module); });
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.SaveResourceToFile(name, file, module); });
 }
 
 }  // extern "C"

@@ -24,7 +24,7 @@ T At(const std::vector<unsigned char>& bytes, std::size_t at) {
 struct Bmp {
   std::vector<unsigned char> bytes;
   BITMAPINFOHEADER info;
-  explicit Bmp(const std::string& path) : bytes(ReadFileBytes(path)), info(At<BITMAPINFOHEADER>(bytes, 14)) {}
+  explicit Bmp(const std::string& path) : bytes(ReadWholeFile(path)), info(At<BITMAPINFOHEADER>(bytes, 14)) {}
   std::uint32_t Word(std::size_t at) const { return At<std::uint32_t>(bytes, at); }
   std::size_t Stride() const { return (info.biWidth * info.biBitCount + 31) / 32 * 4; }  // whole 4-byte words
   bool Indexed() const { return info.biBitCount <= 8; }
@@ -111,7 +111,7 @@ TEST_F(Capture, NothingCapturedWritesNothing) {
   pixet_->CaptureClientRectToBmp(file.c_str(), 10, 10, 0, 20);
   pixet::refhost::DesktopHost::SetCurrentWindow(nullptr);
   pixet_->CaptureWindowToBmp(file.c_str());
-  EXPECT_EQ(ReadFileBytes(file), std::vector<unsigned char>({'e', 'a', 'r', 'l', 'i', 'e', 'r'}));
+  EXPECT_EQ(ReadWholeFile(file), std::vector<unsigned char>({'e', 'a', 'r', 'l', 'i', 'e', 'r'}));
 }
 
 // Run by CTest on a small full file system (tests/scripts/full_disk.sh): the old file stays and no other appears.
@@ -119,9 +119,9 @@ TEST_F(Capture, DISABLED_OnAFullDiskTheOldFileStays) {
   const char* folder = std::getenv("PIXET_FULL_DISK");
   ASSERT_NE(folder, nullptr) << "run through full_disk.sh";
   const std::string old = std::string(folder) + "\\old.bmp";
-  const std::vector<unsigned char> before = ReadFileBytes(old);
+  const std::vector<unsigned char> before = ReadWholeFile(old);
   pixet_->CaptureClientToBmp(old.c_str());
-  EXPECT_TRUE(!before.empty() && ReadFileBytes(old) == before);
+  EXPECT_TRUE(!before.empty() && ReadWholeFile(old) == before);
   std::vector<std::string> left = FilesStartingWith(std::string(folder) + "\\");
   std::sort(left.begin(), left.end());
   EXPECT_EQ(left, (std::vector<std::string>{".", "..", "filler", "old.bmp"}));
@@ -130,7 +130,7 @@ TEST_F(Capture, DISABLED_OnAFullDiskTheOldFileStays) {
 // Each loaded copy of the library reserves a "Bcr….bmp" file in the temporary folder of its
 // own, and removes it when it is unloaded.
 TEST(CaptureFile, ReservedWhileTheLibraryIsLoaded) {
-  const auto reserved = [] { return FilesStartingWith(TempFolder() + "Bcr"); };
+  const auto reserved = [] { return FilesStartingWith(TempDirectory() + "Bcr"); };
   char path[MAX_PATH];
   ASSERT_NE(::GetModuleFileNameA(::GetModuleHandleA("pixet.dll"), path, MAX_PATH), 0u);
   const std::string copy = Output("pixet-copy.dll");

@@ -37,9 +37,9 @@ TEST_F(Convert, EachExtensionWritesItsFormatOverAnyOldTarget) {
       }
     }
   ASSERT_EQ(pixet_->ConvertImage(Sample("photo.jpg").c_str(), "self.png"), 1);
-  const auto before = ReadFileBytes("self.png");
+  const auto before = ReadWholeFile("self.png");
   EXPECT_EQ(pixet_->ConvertImage("self.png", "self.png"), 0) << "a file is never its own target";
-  EXPECT_EQ(ReadFileBytes("self.png"), before);
+  EXPECT_EQ(ReadWholeFile("self.png"), before);
   RemoveFile("self.png");
 }
 

@@ -1,9 +1,11 @@
 // The object core: slot order, binding to the engine, the run-time loader, text
-// conversions, and the process-wide lock around the fixed-name working files.
+// conversions, file-name, temporary-folder and whole-file helpers, and the process-wide
+// lock around the fixed-name working files.
 #include <atomic>
 #include <cstring>
 #include <thread>
 
+#include "core/file_names.h"
 #include "core/test_seams.h"
 #include "pixet/wide_converter.h"
 #include "support/fixture.h"
@@ -77,6 +79,15 @@ TEST_F(Core, WideConverterUsesTheSystemCodePageAndFixedLengthText) {
   }
 }
 
+// The extension is taken from the last path component only ('\\', '/' and ':' end one).
+TEST(FileNames, TheExtensionIsTheLastComponentsFromItsLastDot) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"photo.png", ".png"}, {"a.b.JPEG", ".JPEG"}, {"C:\\dir.x\\name", ""}, {"dir.x/name", ""},
+      {"C:name.gif", ".gif"}, {"dir.x:name", ""}, {".hidden", ".hidden"}, {"dir\\.png", ".png"},
+      {"noext", ""}, {"name.", "."}, {"", ""}};
+  for (const auto& [name, extension] : cases) EXPECT_EQ(ExtensionOf(name), extension) << name;
+}
+
 // Eight threads at once, each with objects and a window of its own. Objects made together
 // each list every resource of this program, in order; loads through "kjj___.bmp" and
 // conversions out of a control through "_vb_.xac" each give what they give alone.
@@ -89,7 +100,7 @@ TEST_F(WorkingFiles, EightThreadsAtOnceEachGetWhatTheyGetAlone) {
     const std::string out = "mt-" + std::to_string(i) + ".bmp";
     p.LoadImage(window, Sample(sources[i % 4]).c_str(), kImage);
     p.ConvertImage("1", out.c_str());
-    const std::vector<unsigned char> written = ReadFileBytes(out);
+    const std::vector<unsigned char> written = ReadWholeFile(out);
     RemoveFile(out);
     host_.CloseWindow(window);
     return std::string(written.begin(), written.end());

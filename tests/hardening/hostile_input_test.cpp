@@ -56,7 +56,7 @@ std::string Input(const std::string& file) { return Sample("hostile\\" + file); 
 // Letters and digits only, for a test's name.
 std::string Label(std::string s) { for (char& c : s) c = std::isalnum(c & 0xFF) ? c : '_'; return s; }
 std::string Bytes(const std::string& file) {
-  const std::vector<unsigned char> bytes = ReadFileBytes(file);
+  const std::vector<unsigned char> bytes = ReadWholeFile(file);
   return FileExists(file) ? std::string(bytes.begin(), bytes.end()) : kNone;
 }
 void RemoveOutputs() {  // by wide name, so that a name the code page cannot hold goes too
@@ -208,7 +208,7 @@ void AddSources(std::vector<Row>& rows, const std::string& label, const std::str
 // and no copy outside. Without a file stored, nothing was read.
 Row Fetch(std::string name, std::string address, std::int32_t result, std::string local, std::string stored,
           std::size_t keep = std::string::npos) {
-  const std::string temp = TempFolder(), file = temp + local;
+  const std::string temp = TempDirectory(), file = temp + local;
   const Step stale = [=](Hostile&) { if (stored != kNone) WriteFileBytes(file, Bytes(Sample("palette.png"))); };
   const Step check = [=](Hostile& t) {
     EXPECT_TRUE(stored != kNone || t.internet_.Reads() == 0) << "the body was read";
@@ -267,7 +267,7 @@ std::vector<Row> Rows() {
     rows.insert(rows.end(), {{label + "Convert", Do(kConvert, photo, at), 0}, {label + "Gray", Do(kGray, photo, at), 0},
                              {label + "Resource", Do(kSave, "LOGO", at), 0}, {label + "Capture", Do(kCapture, at), 0}});
   }
-  const std::string cp1252 = "hostile-in-\xe9t\xe9.png", kjj = TempFolder() + "kjj___.bmp";
+  const std::string cp1252 = "hostile-in-\xe9t\xe9.png", kjj = TempDirectory() + "kjj___.bmp";
   rows.insert(rows.end(), {
       {"TrailingBlanks", Do(kConvert, photo + "    ", Out("png") + "   "), 1, {}, kWrites},
       {"BlankTarget", Do(kConvert, photo, "    "), 0, {"Invalid Format!"}},
@@ -304,7 +304,7 @@ std::vector<Row> Rows() {
     rows.push_back(Fetch("NoFile_" + Label(segment), img + segment, kNoFile, "", kNone));
   rows.insert(rows.end(), {
       // The local path is cut at 80 characters, the name's own extension with it.
-      Fetch("PathCutAt80", img + std::string(70, 'n') + ".png", 1, std::string(80 - TempFolder().size(), 'n'),
+      Fetch("PathCutAt80", img + std::string(70, 'n') + ".png", 1, std::string(80 - TempDirectory().size(), 'n'),
             "photo.png"),
       Fetch("QueryNamesTheFile", img + "q?from=/dl-query.png", 1, "dl-query.png", "photo.png"),
       Fetch("QueryUnstorable", img + "dl-query.png?size=2", kNoFile, "dl-query.png", kNone),
@@ -318,7 +318,7 @@ std::vector<Row> Rows() {
       // Not addresses: the secure scheme, and any text given to the report overload.
       Fetch("SecureScheme", "https" + img.substr(4) + "dl-secure.png", kNoFile, "dl-secure.png", kNone),
       {"Download_ReportTakesNone", Around([](Hostile&) {}, Do(kLoadReport, img + "dl-report.png"), [](Hostile&) {
-         EXPECT_FALSE(FileExists(TempFolder() + "dl-report.png"));
+         EXPECT_FALSE(FileExists(TempDirectory() + "dl-report.png"));
        }), kNoFile},
       {"Download_NothingListens", Do(kLoad, "http://127.0.0.1:{closed}/a.png"), 0,
        {"An error occurred calling InternetOpenUrl function!"}},

@@ -43,7 +43,7 @@ TEST_F(RefHost, ImageControlsShowImageFilesAndHandOutTheirOwnBlock) {
   };
   // halves.png, left red and right blue (COLORREF 0x0000FF, 0xFF0000), decoded by the engine and stretched
   // over 80 x 60.
-  const std::vector<unsigned char> png = ReadFileBytes(Sample("halves.png"));
+  const std::vector<unsigned char> png = ReadWholeFile(Sample("halves.png"));
   host_.WritePropertyBytes(HostTarget::Of(window_, kImage), P::ImageFileBytes, png.data(), png.size());
   Pump();
   EXPECT_TRUE(Near(ScreenPixel(ControlHwnd(), 10, 30), 0x0000FF) && Near(ScreenPixel(ControlHwnd(), 70, 30), 0xFF0000));
@@ -52,7 +52,7 @@ TEST_F(RefHost, ImageControlsShowImageFilesAndHandOutTheirOwnBlock) {
   // A file named as the control's text is read (at once: pasting deletes it right after, see the load tests);
   // a missing one empties the control.
   host_.WritePropertyText(HostTarget::Of(window_, kImage), P::ControlText, Sample("photo.bmp").c_str());
-  EXPECT_EQ(bytes(), ReadFileBytes(Sample("photo.bmp")));
+  EXPECT_EQ(bytes(), ReadWholeFile(Sample("photo.bmp")));
   const HGLOBAL held = block();
   host_.WritePropertyText(HostTarget::Of(window_, kImage), P::ControlText, "missing.bmp");
   EXPECT_TRUE(block() == nullptr && ::GlobalSize(held) == 0) << "the host freed its block with the image";

@@ -2,13 +2,7 @@
 // apart so that programs run without the engine do not import it.
 #include <windows.h>
 
-#include <algorithm>
-namespace Gdiplus {
-using std::max;
-using std::min;
-}  // namespace Gdiplus
-#include <gdiplus.h>
-
+#include "core/gdiplus_include.h"
 #include "support/test_support.h"
 
 namespace pixet::testing {

@@ -45,7 +45,7 @@ void PixetTest::TearDown() {
 }
 
 std::vector<std::string> WorkingFiles() {
-  return {TempFolder() + "kjj___.bmp", "_vb_.xac", "saved__0.bmp", "__svcv.bmp"};
+  return {TempDirectory() + "kjj___.bmp", "_vb_.xac", "saved__0.bmp", "__svcv.bmp"};
 }
 
 COLORREF ScreenPixel(HWND hwnd, int x, int y) {

@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <fstream>
-#include <iterator>
 
 #include <gtest/gtest.h>
 
@@ -11,11 +10,6 @@
 namespace pixet::testing {
 
 bool FileExists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::vector<unsigned char> ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -58,12 +52,6 @@ std::pair<int, int> HttpServerPorts() {
 
 int HttpPort() { return HttpServerPorts().first; }
 int ClosedHttpPort() { return HttpServerPorts().second; }
-
-std::string TempFolder() {
-  char buffer[MAX_PATH + 1];
-  const DWORD n = ::GetTempPathA(sizeof buffer, buffer);
-  return n > 0 && n < sizeof buffer ? std::string(buffer, n) : std::string();
-}
 
 namespace {
 

@@ -7,18 +7,21 @@
 #include <string>
 #include <vector>
 
+#include "core/temp_directory.h"
+#include "core/whole_file.h"
 #include "pixet/host.h"
 #include "pixet/refhost.h"
 
 namespace pixet::testing {
 
+// Files and the temporary folder as the library reads them (core/whole_file.h and
+// core/temp_directory.h, tested on their own in core_test.cpp).
+using pixet::ReadWholeFile;
+using pixet::TempDirectory;
 bool FileExists(const std::string& path);
-std::vector<unsigned char> ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 void RemoveFile(const std::string& path);
 std::vector<std::string> FilesStartingWith(const std::string& prefix);  // names in that folder
-// The user's temporary folder as the system reports it, ending in a backslash.
-std::string TempFolder();
 
 // What the engine makes of an image file, read with GDI+ linked directly (not through
 // the library's table).

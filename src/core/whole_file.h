@@ -1,0 +1,62 @@
+// Reading a whole file into memory. Header-only, so the reference host, the tests and the
+// bench read files the way the library does.
+#pragma once
+
+#include <windows.h>
+
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/unique_any.h"
+
+namespace pixet {
+
+// The calling thread's last error, never 0: a failure must not read as "no error".
+inline DWORD LastError() {
+  const DWORD error = ::GetLastError();
+  return error != 0 ? error : ERROR_GEN_FAILURE;
+}
+
+// Reads the whole file into `bytes`. 0, or the error number of what failed, and then
+// `bytes` is empty: never a short or failed read. Others may read, write or delete the
+// file meanwhile; one that becomes shorter than measured is an error.
+inline DWORD ReadWholeFile(const std::string& name, std::vector<unsigned char>& bytes) {
+  bytes.clear();
+  unique_file file(::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return LastError();
+  LARGE_INTEGER length{};
+  if (!::GetFileSizeEx(file.get(), &length)) return LastError();
+  if (length.QuadPart > MAXDWORD) return ERROR_FILE_TOO_LARGE;
+  const DWORD size = static_cast<DWORD>(length.QuadPart);
+  try {
+    bytes.resize(size);
+  } catch (const std::bad_alloc&) {
+    return ERROR_NOT_ENOUGH_MEMORY;
+  } catch (const std::length_error&) {
+    return ERROR_NOT_ENOUGH_MEMORY;
+  }
+  DWORD done = 0;
+  DWORD error = 0;
+  while (done < size && error == 0) {
+    DWORD read = 0;
+    if (!::ReadFile(file.get(), bytes.data() + done, size - done, &read, nullptr))
+      error = LastError();
+    else if (read == 0)
+      error = ERROR_HANDLE_EOF;  // the file became shorter than measured
+    done += read;
+  }
+  if (error != 0) bytes.clear();
+  return error;
+}
+
+// The whole file's bytes; empty when it cannot be read.
+inline std::vector<unsigned char> ReadWholeFile(const std::string& name) {
+  std::vector<unsigned char> bytes;
+  ReadWholeFile(name, bytes);
+  return bytes;
+}
+
+}  // namespace pixet
