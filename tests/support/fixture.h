@@ -57,7 +57,11 @@ class PixetTest : public ::testing::Test {
   HWND ControlHwnd(std::int16_t field = kImage) const { return host_.State(window_, field).hwnd; }
 
   TestHost host_;
-  ScopedHost registered_{&host_};
+  struct Registered {  // host_, for the test's life (from before the object is made)
+    explicit Registered(HostRuntime* host) : previous(PixetRegisteredHost()) { PixetRegisterHost(host); }
+    ~Registered() { PixetRegisterHost(previous); }
+    HostRuntime* previous;
+  } registered_{&host_};
   PixetHostWindow* window_ = nullptr;
   PixetHostReport* report_ = nullptr;
   std::unique_ptr<Pixet> pixet_ = Pixet::Create();  // before the counters: binding refills the tables

@@ -124,7 +124,4 @@ refhost::DesktopHost& DefaultHost() {
   return host;
 }
 
-ScopedHost::ScopedHost(HostRuntime* host) : previous_(PixetRegisteredHost()) { PixetRegisterHost(host); }
-ScopedHost::~ScopedHost() { PixetRegisterHost(previous_); }
-
 }  // namespace pixet::testing

@@ -28,8 +28,7 @@ std::vector<std::string> FilesStartingWith(const std::string& prefix);  // names
 struct DecodedImage {
   bool ok = false;
   std::string format;  // "bmp", "jpeg", "png", "tiff", "gif", or "other"
-  unsigned width = 0;
-  unsigned height = 0;
+  unsigned width = 0, height = 0;
   std::vector<std::uint32_t> argb;
   std::uint32_t Pixel(unsigned x, unsigned y) const { return argb.at(y * width + x); }
 };
@@ -73,19 +72,9 @@ std::string ClipboardText();
 // The pixels of an image file, as the engine decodes it (alpha dropped).
 Pixels FilePixels(const std::string& path);
 
-// The recording host registered for the whole run, for programs without the fixture;
-// tests register another host for their own scope with ScopedHost.
+// The desktop host registered for the whole run (it records message boxes), for programs
+// without the fixture.
 refhost::DesktopHost& DefaultHost();
 
-class ScopedHost {
- public:
-  explicit ScopedHost(HostRuntime* host);
-  ~ScopedHost();
-  ScopedHost(const ScopedHost&) = delete;
-  ScopedHost& operator=(const ScopedHost&) = delete;
-
- private:
-  HostRuntime* previous_;
-};
 
 }  // namespace pixet::testing
