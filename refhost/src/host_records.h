@@ -32,10 +32,6 @@ struct DesktopHost::Control {
   unique_hglobal block;
   unique_hbitmap bitmap;
   PixelSize shown;
-  int byteWrites = 0;
-  int fileLoads = 0;
-  int redraws = 0;
-  int paints = 0;
 };
 
 // A window or a report: a top-level frame (hidden for reports) and a client-area child

@@ -47,7 +47,6 @@ bool PlacedBox(HWND hwnd, int box[4]) {
 }
 
 void RedrawControl(DesktopHost::Control* control) {
-  ++control->redraws;
   if (control->hwnd != nullptr)
     ::RedrawWindow(control->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
@@ -133,7 +132,6 @@ void DesktopHost::WritePropertyText(const HostTarget& target, HostProperty id, c
   control->text = given;
   if (control->kind != ControlKind::Image) return;
   // An image control reads the named file at once; a missing file leaves it empty.
-  ++control->fileLoads;
   const std::vector<unsigned char> bytes = ReadWholeFile(given);
   SetImage(control, bytes.data(), bytes.size());
 }
@@ -145,7 +143,6 @@ void DesktopHost::WritePropertyBytes(const HostTarget& target, HostProperty id, 
   Control* control = nullptr;
   if (!Resolve(target, &surface, &control) || control == nullptr) return;
   if (id != HostProperty::ImageFileBytes || control->kind != ControlKind::Image) return;
-  ++control->byteWrites;
   SetImage(control, static_cast<const unsigned char*>(bytes), bytes != nullptr ? size : 0);
 }
 

@@ -11,13 +11,9 @@ ControlState StateOf(const DesktopHost::Control* control) {
   if (control == nullptr) return state;
   state.hwnd = control->hwnd;
   state.imageBytes = control->bytes;
-  state.imageBytesWrites = control->byteWrites;
-  state.imageFileLoads = control->fileLoads;
   state.shownImage = control->shown;
   state.text = control->text;
   state.writtenHandle = control->writtenHandle.value_or(0);
-  state.redraws = control->redraws;
-  state.paints = control->paints;
   return state;
 }
 

@@ -76,7 +76,6 @@ void PaintControl(HWND hwnd, DesktopHost::Control* control) {
   } else {
     Fill(dc, rect, control != nullptr ? control->colour : kPlainColour);
   }
-  if (control != nullptr) ++control->paints;
 }
 
 LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

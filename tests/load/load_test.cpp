@@ -31,10 +31,10 @@ TEST_F(LoadTest, LoadImageHandsTheFilesPictureToWindowAndReportControls) {
 TEST_F(LoadTest, PasteShowsTheClipboardsPicture) {
   for (void (*put)(const Pixels&) : {&PutBitmap, &PutDibOnly}) {
     put(FilePixels(Sample("photo.png")));
-    const int redraws = host_.State(window_, kImage).redraws;
+    const int redraws = host_.redraws;
     EXPECT_EQ(pixet_->LoadImageFromClipboard(window_, kImage), 1);
     EXPECT_EQ(Received(*host_.State(window_, kImage).imageBytes), FilePixels(Sample("photo.png")));
-    EXPECT_GT(host_.State(window_, kImage).redraws, redraws);
+    EXPECT_GT(host_.redraws, redraws);
   }
 }
 

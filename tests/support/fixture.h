@@ -30,10 +30,12 @@ using refhost::ControlKind;
 using refhost::DesktopHost;
 
 // The desktop host, answering reads of the properties in `answers` with their values
-// instead (sizes or handles that no real window has).
+// instead (sizes or handles that no real window has), and counting redraw requests.
 class TestHost : public DesktopHost {
  public:
   std::map<HostProperty, std::intptr_t> answers;
+  int redraws = 0;
+  void Redraw(const HostTarget& target) override { ++redraws, DesktopHost::Redraw(target); }
   std::intptr_t ReadProperty(const HostTarget& target, HostProperty id) override {
     const auto found = answers.find(id);
     return found != answers.end() ? found->second : DesktopHost::ReadProperty(target, id);

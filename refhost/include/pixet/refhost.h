@@ -91,15 +91,11 @@ struct ControlState {
   // read from the file named through ControlText; empty if none. Shared with the control
   // (no copy), they stay as they were when its image changes later.
   SharedBytes imageBytes = EmptyBytes();
-  int imageBytesWrites = 0;  // writes of ImageFileBytes to the control
-  int imageFileLoads = 0;    // times ControlText made it read a file (found or not)
   PixelSize shownImage;      // pixel size of the decoded picture it shows; 0 x 0: none
   std::string text;          // last written through ControlText
   // Last value written to WindowHandle (0 if never). Reading WindowHandle returns it once
   // written; the real child window stays.
   std::intptr_t writtenHandle = 0;
-  int redraws = 0;  // Redraw calls that reached the control
-  int paints = 0;   // WM_PAINTs it handled
 };
 
 class DesktopHost : public HostRuntime {
