@@ -236,4 +236,25 @@ int PIXET_C_CALL PixetSaveResourceToFile(PixetObject* object, const char* name, 
   return Forward(object, 0, [&](Pixet& p) { return p.SaveResourceToFile(name, file, module); });
 }
 
+int PIXET_C_CALL PixetLoadImageFromWeb(PixetObject* object, PixetHostWindow* window, const char* address,
+                                       short control) {
+  return Forward(object, 0, [&](Pixet& p) { return p.LoadImageFromWeb(window, address, control); });
+}
+
+void PIXET_C_CALL PixetSetWebTimeout(PixetObject* object, int milliseconds) {
+  Forward(object, [&](Pixet& p) { p.SetWebTimeout(milliseconds); });
+}
+
+int PIXET_C_CALL PixetGetWebTimeout(PixetObject* object) {
+  return Forward(object, 0, [](Pixet& p) { return p.WebTimeout(); });
+}
+
+void PIXET_C_CALL PixetSetWebSizeLimit(PixetObject* object, unsigned int bytes) {
+  Forward(object, [&](Pixet& p) { p.SetWebSizeLimit(bytes); });
+}
+
+unsigned int PIXET_C_CALL PixetGetWebSizeLimit(PixetObject* object) {
+  return Forward(object, 0u, [](Pixet& p) { return p.WebSizeLimit(); });
+}
+
 }  // extern "C"

@@ -45,7 +45,9 @@ void PixetTest::TearDown() {
 }
 
 std::vector<std::string> WorkingFiles() {
-  return {TempFolder() + "kjj___.bmp", "_vb_.xac", "saved__0.bmp", "__svcv.bmp"};
+  std::vector<std::string> files = {TempFolder() + "kjj___.bmp", "_vb_.xac", "saved__0.bmp", "__svcv.bmp"};
+  for (const std::string& fetched : FilesStartingWith(TempFolder() + "pxw")) files.push_back(TempFolder() + fetched);
+  return files;
 }
 
 COLORREF ScreenPixel(HWND hwnd, int x, int y) {
