@@ -360,6 +360,8 @@ std::vector<Row> Rows() {
       {"Web_ServerNeverAnswers", limits(1000, 0, within(3000, Do(kWeb, web + "stall.png"))), 0, late},
       {"Web_HandshakeNeverAnswers", limits(1000, 0, within(3000, Do(kWeb, "https://localhost:{mute}/a.png"))), 0, late},
       {"Web_OverSizeLimit", limits(0, 1000, Do(kWeb, web + "photo.png")), 0, {"The image is larger than the size limit!"}},
+      {"Web_OverSizeLimitUnannounced", limits(0, 1000, Do(kWeb, web + "unsized-photo")), 0,
+       {"The image is larger than the size limit!"}},
       {"Web_BodyCut", Do(kWeb, web + "cut-photo"), 0, {"The download was cut off before its end!"}},
       {"Web_NothingListens", Do(kWeb, "http://127.0.0.1:{closed}/a.png"), 0,
        {"An error occurred calling InternetOpenUrl function!"}},

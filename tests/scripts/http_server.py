@@ -8,6 +8,7 @@
 # certificate and OTHER_NAME's (for elsewhere.test); another one signs UNTRUSTED's.
 # Answers: ...?to=URL redirects there (301 from a "moved" segment, else 302). Else by the
 # request's last segment (after "/" or "\", before "?"):
+#   unsized* photo.png without its length
 #   cut*     200 announcing all of photo.png, sending its first 30 bytes, then hanging up
 #   error*   500, empty body
 #   silent*  no answer: hangs up after 2 s;  stall*  no answer for a minute
@@ -34,12 +35,15 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return self.end_headers()
         if name.startswith("cut"):
             status, body, sent = 200, photo(".png"), 30
+        elif name.startswith("unsized"):  # photo.png, its length not announced
+            status, body = 200, photo(".png")
         elif name.startswith("error"):
             status, body = 500, b""
         elif name.endswith((".png", ".jpg")):
             status, body = 200, photo(name[-4:])
         self.send_response(status)
-        self.send_header("Content-Length", str(len(body)))
+        if not name.startswith("unsized"):
+            self.send_header("Content-Length", str(len(body)))
         self.send_header("Cache-Control", "no-store")
         self.end_headers()
         self.wfile.write(body[:sent])
