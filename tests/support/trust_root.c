@@ -9,7 +9,8 @@ int main(int argc, char** argv) {
   static BYTE der[16384];
   FILE* file = argc == 3 ? fopen(argv[2], "rb") : NULL;
   DWORD size = file != NULL ? (DWORD)fread(der, 1, sizeof der, file) : 0;
-  HCERTSTORE root = CertOpenSystemStoreA(0, "ROOT");
+  /* The current user's Root store in the registry, which CertOpenSystemStoreA(0, "ROOT") also shows. */
+  HCERTSTORE root = CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_A, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, "ROOT");
   PCCERT_CONTEXT held = NULL;
   BOOL done;
   if (file != NULL) fclose(file);
