@@ -175,11 +175,24 @@ void DescribeControl(Context& c, PixetHostWindow* window) {
               shown.width, shown.height);
 }
 
+bool ParseInt(const std::string& text, std::int32_t* value);
+
+constexpr const char* kLoadUsage = "load SOURCE [--timeout SECONDS]";
+
+// An https:// address goes to LoadImageFromWeb (with --timeout, its time limit); any other
+// source to LoadImage.
 int RunLoad(Context& c, const Args& a) {
+  std::int32_t seconds = 0;
+  if (a.size() == 3 && (a[1] != "--timeout" || !ParseInt(a[2], &seconds) || seconds <= 0 || seconds > 2000000))
+    return UsageError(kLoadUsage, ("--timeout takes a number of seconds, not '" + a.back() + "'").c_str());
+  if (a.size() == 2) return UsageError(kLoadUsage, "wrong arguments");
   PixetHostWindow* window = ImageWindow(c, "pixet-cli load");
   if (window == nullptr) return kFailed;
-  const std::int32_t result = c.pixet.LoadImage(window, a[0].c_str(), 1);
-  std::printf("LoadImage -> %d\n", static_cast<int>(result));
+  const bool web = _strnicmp(a[0].c_str(), "https://", 8) == 0;
+  if (seconds > 0) c.pixet.SetWebTimeout(seconds * 1000);
+  const std::int32_t result =
+      web ? c.pixet.LoadImageFromWeb(window, a[0].c_str(), 1) : c.pixet.LoadImage(window, a[0].c_str(), 1);
+  std::printf("%s -> %d\n", web ? "LoadImageFromWeb" : "LoadImage", static_cast<int>(result));
   c.host.PumpMessages();
   DescribeControl(c, window);
   return result == 1 ? kDone : kFailed;
@@ -489,7 +502,10 @@ const Command kCommands[] = {
      2, kAny, RunConvert},
     {"gray", kGrayUsage, "writes a grayscale copy of SOURCE in the format of TARGET's extension; with --to, into DIR", 2,
      kAny, RunGray},
-    {"load", "load SOURCE", "shows SOURCE (a file or an http:// address) in an image control", 1, 1, RunLoad},
+    {"load", kLoadUsage,
+     "shows SOURCE (a file, an http:// address, or an https:// address fetched with a time limit of SECONDS, "
+     "default 30) in an image control",
+     1, 3, RunLoad},
     {"copy", "copy FILE", "puts the image FILE on the clipboard as a bitmap", 1, 1, RunCopy},
     {"paste", "paste TARGET.bmp", "pastes the clipboard's bitmap into an image control and writes it", 1, 1, RunPaste},
     {"show", "show IMAGE [--as background|control|draw] [--seconds N] [--capture OUT.bmp]",

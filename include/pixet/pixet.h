@@ -95,6 +95,45 @@ class PIXET_API Pixet {
   // Not a slot: only for deleting a derived object through a Pixet pointer.
   virtual ~Pixet();
 
+  // ---- Images from the web: after the slots and the destructor's entries ----
+
+  // Loads the image at `address` into image control `control` of `window`, as the window
+  // overload of LoadImage loads an http address, with the same results (1 loaded; 0 when
+  // the download failed or ENGINELOADED is 0; otherwise the error number of opening the
+  // converted file, 2 when the body was no image) and these differences:
+  // - "http://" and "https://" addresses, in any letter case (trailing blanks removed);
+  //   any other text shows "Not a web address: give an http:// or https:// address!".
+  //   ENGINELOADED 0 returns 0 before anything is fetched.
+  // - The system checks certificates, and nothing asks it to ignore an error: a refused
+  //   certificate (unknown authority, another name, expired, revoked) shows "The web
+  //   server's certificate was not accepted!".
+  // - At most 5 redirects (301, 302, 303, 307, 308) are followed: "Too many redirects
+  //   (more than 5)!"; one from https to http: "A redirect from https to http was refused!".
+  // - An answer outside 200 to 299 shows "The web server answered with status N!".
+  // - Connecting (the secure handshake included), waiting for the answer and each read
+  //   have WebTimeout(): "The web server did not answer in time!". A body over
+  //   WebSizeLimit() (announced or received): "The image is larger than the size limit!";
+  //   a body shorter than announced, or a read that fails: "The download was cut off
+  //   before its end!". A refused connection shows LoadImage's "An error occurred calling
+  //   InternetOpenUrl function!".
+  // - The body goes to a file of its own in the temporary folder ("pxw*.tmp", a unique
+  //   name) that is deleted when the call ends, whatever happened: no partial file stays.
+  //   Nothing is stored under the address's last segment.
+  // - The transfer runs without the process-wide working-files lock: a slow server delays
+  //   only the calling thread. The lock is taken only for the conversion.
+  // Every failure of the download returns 0 after its message box.
+  virtual std::int32_t LoadImageFromWeb(PixetHostWindow* window, const char* address, std::int16_t control);
+
+  // The limits of LoadImageFromWeb, per object; they are not fields of the object (its
+  // layout is fixed) but kept beside it, and Destruct (or deleting it) forgets them. A
+  // value of 0 or less restores the default. Safe to call from any thread.
+  static constexpr std::int32_t kDefaultWebTimeoutMs = 30000;          // 30 s
+  static constexpr std::uint32_t kDefaultWebSizeLimit = 256u << 20;  // 256 MiB
+  void SetWebTimeout(std::int32_t milliseconds);
+  std::int32_t WebTimeout() const;
+  void SetWebSizeLimit(std::uint32_t bytes);
+  std::uint32_t WebSizeLimit() const;
+
   // For callers that see <windows.h>'s LoadImage macro.
   std::int32_t LoadImageA(PixetHostWindow* w, const char* s, std::int16_t c) { return LoadImage(w, s, c); }
   std::int32_t LoadImageA(PixetHostReport* r, const char* s, std::int16_t c) { return LoadImage(r, s, c); }

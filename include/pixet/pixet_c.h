@@ -157,6 +157,21 @@ PIXET_C_API PixetIntPtr PIXET_C_CALL PixetImageHandleFromResource(PixetObject* o
 PIXET_C_API int PIXET_C_CALL PixetSaveResourceToFile(PixetObject* object, const char* name, const char* file,
                                                      const char* module);
 
+/* ---- Images from the web (after the slots) ---------------------------------------- */
+
+/* Pixet::LoadImageFromWeb: http:// and https:// addresses, certificates checked,
+ * at most 5 redirects and never from https to http, the object's limits below; results
+ * as PixetLoadImage's. See pixet.h. */
+PIXET_C_API int PIXET_C_CALL PixetLoadImageFromWeb(PixetObject* object, PixetHostWindow* window,
+                                                   const char* address, short control);
+/* The object's time limit for connecting and for each read, in milliseconds (default
+ * 30000), and its body size limit in bytes (default 268435456, 256 MiB); 0 or less
+ * restores the default. The getters give 0 for a null object. */
+PIXET_C_API void PIXET_C_CALL PixetSetWebTimeout(PixetObject* object, int milliseconds);
+PIXET_C_API int PIXET_C_CALL PixetGetWebTimeout(PixetObject* object);
+PIXET_C_API void PIXET_C_CALL PixetSetWebSizeLimit(PixetObject* object, unsigned int bytes);
+PIXET_C_API unsigned int PIXET_C_CALL PixetGetWebSizeLimit(PixetObject* object);
+
 #ifdef __cplusplus
 }
 #endif

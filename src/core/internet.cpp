@@ -4,7 +4,9 @@ namespace pixet {
 
 namespace internet {
 namespace {
-Table g_table{&::InternetOpenA, &::InternetOpenUrlA, &::InternetReadFile, &::InternetCloseHandle};
+Table g_table{&::InternetOpenA,     &::InternetOpenUrlA,   &::InternetReadFile,  &::InternetCloseHandle,
+              &::InternetCrackUrlA, &::InternetCombineUrlA, &::InternetSetOptionA, &::InternetConnectA,
+              &::HttpOpenRequestA,  &::HttpSendRequestA,    &::HttpQueryInfoA};
 }  // namespace
 
 Table& table() { return g_table; }

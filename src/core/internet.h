@@ -14,6 +14,15 @@ struct Table {
   decltype(&::InternetOpenUrlA) InternetOpenUrlA;
   decltype(&::InternetReadFile) InternetReadFile;
   decltype(&::InternetCloseHandle) InternetCloseHandle;
+  // The web loader's own calls: addresses taken apart and joined, connections, requests
+  // with their options, and the answer's status and headers.
+  decltype(&::InternetCrackUrlA) InternetCrackUrlA;
+  decltype(&::InternetCombineUrlA) InternetCombineUrlA;
+  decltype(&::InternetSetOptionA) InternetSetOptionA;
+  decltype(&::InternetConnectA) InternetConnectA;
+  decltype(&::HttpOpenRequestA) HttpOpenRequestA;
+  decltype(&::HttpSendRequestA) HttpSendRequestA;
+  decltype(&::HttpQueryInfoA) HttpQueryInfoA;
 };
 
 // Filled with the system's entry points when the library loads.

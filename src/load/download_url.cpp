@@ -12,6 +12,7 @@
 #include "core/temp_directory.h"
 #include "core/text.h"
 #include "core/unique_any.h"
+#include "load/web_fetch.h"
 
 namespace pixet {
 
@@ -82,7 +83,7 @@ bool IsHttpAddress(const char* file_text) {
   return file_text != nullptr && text::Upper(file_text).find("HTTP:") != std::string::npos;
 }
 
-Download DownloadUrl(std::string& file_text) {
+Download DownloadUrl(std::string& file_text, auto_delete_file& fetched) {
   const std::string address = text::ClipTo(file_text.c_str(), kMaxAddressChars);
   static const char kAgent[] = "Pixet";
   static const char kEmpty[] = "";
@@ -102,12 +103,18 @@ Download DownloadUrl(std::string& file_text) {
   const std::string local_path = LocalPathFor(address);
   if (local_path.empty()) return Download::Skipped;
   file_text = local_path;
-  // A name the system refuses (a query string's "?", say) stores nothing; the load then
-  // finds no image.
-  unique_file file(::CreateFileA(local_path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // A name that no file can have (a query string's "?", say) is not worth the transfer.
+  const bool storable = local_path.find_first_of("<>:\"|?*", TempDirectory().size()) == std::string::npos;
+  if (!storable || !MakeUniqueTempFile(fetched)) return Download::Done;
+  unique_file file(::CreateFileA(fetched.get().c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file) CopyBody(connection.address.get(), file.get());
   return Download::Done;
+}
+
+void KeepDownload(auto_delete_file& fetched, const std::string& local_path) {
+  // A name the system refuses stores nothing; the load then finds no image.
+  if (fetched && ::MoveFileExA(fetched.get().c_str(), local_path.c_str(), MOVEFILE_REPLACE_EXISTING)) fetched.release();
 }
 
 }  // namespace pixet

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "core/unique_any.h"
+
 namespace pixet {
 
 enum class Download {
@@ -15,8 +17,13 @@ enum class Download {
 bool IsHttpAddress(const char* file_text);
 
 // Requests the address in `file_text` (trailing blanks removed, at most 511 characters)
-// and stores the answer's body as it arrives under the address's last segment in the
-// temporary folder. The caller holds the working-files lock.
-Download DownloadUrl(std::string& file_text);
+// and stores the answer's body as it arrives in a file of its own in the temporary folder,
+// owned by `fetched`; `file_text` becomes the path named after the address's last segment.
+// Runs without the working-files lock.
+Download DownloadUrl(std::string& file_text, auto_delete_file& fetched);
+
+// Under the working-files lock: gives the fetched body its name `local_path`, in place of any
+// file of that name. When it cannot, the fetched file goes and the name keeps what it held.
+void KeepDownload(auto_delete_file& fetched, const std::string& local_path);
 
 }  // namespace pixet

@@ -10,6 +10,7 @@
 #include "core/whole_file.h"
 #include "core/working_files.h"
 #include "load/download_url.h"
+#include "load/load_through_bmp.h"
 #include "pixet/pixet.h"
 
 #undef LoadImage
@@ -21,11 +22,10 @@ namespace {
 constexpr char kConvertedFile[] = "kjj___.bmp";
 constexpr std::size_t kMaxTempNameChars = 511;  // a 512-byte field with its terminator
 
-// Converts `file_text` into "kjj___.bmp" in the temporary folder through the object's
-// ConvertImage and hands the BMP file's bytes to the control. The working file goes on
-// every way out; when it cannot be deleted (another handle holds it), the control is left
-// as it was and the result is the delete's error number. The caller holds the
-// working-files lock.
+}  // namespace
+
+// The working file goes on every way out; when it cannot be deleted (another handle holds
+// it), the control is left as it was and the result is the delete's error number.
 std::int32_t LoadThroughBmp(Pixet& self, const HostTarget& control, const char* file_text) {
   if (self.ENGINELOADED == 0) return 0;
   const std::string temp = text::ClipTo((TempDirectory() + kConvertedFile).c_str(), kMaxTempNameChars);
@@ -45,15 +45,15 @@ std::int32_t LoadThroughBmp(Pixet& self, const HostTarget& control, const char* 
   return 1;
 }
 
-}  // namespace
-
 }  // namespace pixet
 
 std::int32_t Pixet::LoadImage(PixetHostWindow* window, const char* source, std::int16_t control) {
   using namespace pixet;
-  WorkingFilesLock lock;  // the downloaded file and "kjj___.bmp"
   std::string file_text = source != nullptr ? source : "";
-  if (IsHttpAddress(source) && DownloadUrl(file_text) == Download::Failed) return 0;
+  auto_delete_file fetched;  // the body, fetched outside the lock, until it takes its name
+  if (IsHttpAddress(source) && DownloadUrl(file_text, fetched) == Download::Failed) return 0;
+  WorkingFilesLock lock;  // the downloaded file's name and "kjj___.bmp"
+  KeepDownload(fetched, file_text);
   return LoadThroughBmp(*this, HostTarget::Of(window, control), file_text.c_str());
 }
 

@@ -227,4 +227,25 @@ int PIXET_C_CALL PixetSaveResourceToFile(PixetObject* object, const char* name, 
   return GuardedCall(object, 0, [&](Pixet& p) { return p.SaveResourceToFile(name, file, module); });
 }
 
+int PIXET_C_CALL PixetLoadImageFromWeb(PixetObject* object, PixetHostWindow* window, const char* address,
+                                       short control) {
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.LoadImageFromWeb(window, address, control); });
+}
+
+void PIXET_C_CALL PixetSetWebTimeout(PixetObject* object, int milliseconds) {
+  GuardedCall(object, [&](Pixet& p) { p.SetWebTimeout(milliseconds); });
+}
+
+int PIXET_C_CALL PixetGetWebTimeout(PixetObject* object) {
+  return GuardedCall(object, 0, [](Pixet& p) { return p.WebTimeout(); });
+}
+
+void PIXET_C_CALL PixetSetWebSizeLimit(PixetObject* object, unsigned int bytes) {
+  GuardedCall(object, [&](Pixet& p) { p.SetWebSizeLimit(bytes); });
+}
+
+unsigned int PIXET_C_CALL PixetGetWebSizeLimit(PixetObject* object) {
+  return GuardedCall(object, 0u, [](Pixet& p) { return p.WebSizeLimit(); });
+}
+
 }  // extern "C"

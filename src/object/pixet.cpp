@@ -10,6 +10,7 @@
 #include "core/engine.h"
 #include "core/host_access.h"
 #include "core/text.h"
+#include "load/web_limits.h"
 
 #if defined(__i386__)
 // The object as 32-bit hosts see it.
@@ -95,6 +96,7 @@ void Pixet::Construct() {
 }
 
 void Pixet::Destruct() {
+  pixet::ForgetWebLimits(this);
   if (GDI != nullptr) {
     GDI->Unload();
     delete GDI;

@@ -32,6 +32,8 @@ TEST_F(Core, MethodsSitInTheirSlots) {
           &Pixet::LoadImage), S(DisplayImage), S(DisplayImageAsBackground), S(GetEncoderClsid),
       S(GetFunctionPointers), S(ResizeImage), S(ImageHandleFromResource), S(SaveResourceToFile)};
   for (std::size_t i = 0; i < slots.size(); ++i) EXPECT_EQ(slots[i], 1 + i * sizeof(void*)) << i;
+  // New methods come after the destructor's two entries (complete and deleting), which follow slot 18.
+  EXPECT_EQ(S(LoadImageFromWeb), 1 + 21 * sizeof(void*));
 }
 
 TEST_F(Core, BindingFillsWhatItFindsOnceAndDestructLetsGo) {

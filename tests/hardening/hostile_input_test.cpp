@@ -70,17 +70,19 @@ std::string FullPath(const std::string& name) {
   char full[MAX_PATH];
   return ::GetFullPathNameA(name.c_str(), MAX_PATH, full, nullptr) != 0 ? full : name;
 }
-// An address on the test server: {port} is its port, {closed} one where nothing listens,
-// and {pad} as many "p" as end the address at 511 characters after ".png".
+// An address on the test server: {port} is its port, {closed} one where nothing listens, {tls}
+// {untrusted} {other} {mute} its TLS ports, and {pad} as many "p" as end the address at 511 characters after ".png".
 std::string Expand(std::string text) {
-  if (auto at = text.find("{port}"); at != std::string::npos) text.replace(at, 6, std::to_string(HttpPort()));
-  if (auto at = text.find("{closed}"); at != std::string::npos) text.replace(at, 8, std::to_string(ClosedHttpPort()));
+  const std::pair<std::string, int> fields[] = {{"{port}", 0}, {"{closed}", 1}, {"{tls}", 3}, {"{untrusted}", 4},
+                                                {"{other}", 5}, {"{mute}", 6}};
+  for (const auto& [name, field] : fields)
+    if (auto at = text.find(name); at != std::string::npos) text.replace(at, name.size(), std::to_string(ServerPort(field)));
   if (auto at = text.find("{pad}"); at != std::string::npos) text.replace(at, 5, 512 - text.find(".png"), 'p');
   return text;
 }
 
 enum Verb { kConvert, kGray, kLoad, kLoadReport, kCopy, kDraw, kDisplay, kBackground, kPaste, kSave, kSaveFrom,
-            kHandle, kEncoder, kCapture, kCaptureWindow };
+            kHandle, kEncoder, kCapture, kCaptureWindow, kWeb };
 std::int32_t Run(Hostile& t, Verb verb, const std::string& a, const std::string& b) {
   Pixet& p = *t.object;
   const std::string text = Expand(a);
@@ -102,6 +104,7 @@ std::int32_t Run(Hostile& t, Verb verb, const std::string& a, const std::string&
     case kEncoder: return p.GetEncoderClsid(s, &clsid), static_cast<std::int32_t>(clsid.Data1 != 0);
     case kCapture: return p.CaptureClientToBmp(s), 0;
     case kCaptureWindow: return p.CaptureWindowToBmp(s), 0;
+    case kWeb: return p.LoadImageFromWeb(t.target, s, t.field);
   }
   return -1;
 }
@@ -326,6 +329,45 @@ std::vector<Row> Rows() {
        {"An error occurred calling InternetOpen function!"}},
   });
 
+  // Images from the web: certificates the system checks, redirects, statuses and limits (set as a C host sets them).
+  // The body's own file never stays (the fixture looks for it).
+  const std::string web = "https://localhost:{tls}/img/";
+  const auto limits = [](int ms, unsigned bytes, Call call) {
+    return Around([=](Hostile& t) { PixetSetWebTimeout(t.object, ms), PixetSetWebSizeLimit(t.object, bytes); }, call);
+  };
+  const auto within = [](DWORD ms, Call call) -> Call {  // never a hang: the call ends in time
+    return [=](Hostile& t) {
+      const DWORD start = ::GetTickCount();
+      const std::int32_t result = call(t);
+      EXPECT_LT(::GetTickCount() - start, ms) << "not bounded by the limit";
+      return result;
+    };
+  };
+  const Texts refused = {"The web server's certificate was not accepted!"}, late = {"The web server did not answer in time!"};
+  rows.insert(rows.end(), {
+      {"Web_Trusted", Do(kWeb, web + "photo.png"), 1, {}, kWindow},
+      {"Web_SchemeInCapitals", Do(kWeb, "HTTPS://LOCALHOST:{tls}/img/photo.png  "), 1, {}, kWindow},
+      {"Web_PlainHttp", Do(kWeb, "hTTp://127.0.0.1:{port}/img/photo.png"), 1, {}, kWindow},
+      {"Web_UntrustedAuthority", Do(kWeb, "https://localhost:{untrusted}/img/photo.png"), 0, refused},
+      {"Web_CertificateForAnotherName", Do(kWeb, "https://localhost:{other}/img/photo.png"), 0, refused},
+      {"Web_Redirect301", Do(kWeb, web + "moved?to=/img/photo.png"), 1, {}, kWindow},
+      {"Web_FiveRedirects302", Do(kWeb, web + "hop5.png"), 1, {}, kWindow},
+      {"Web_SixRedirects", Do(kWeb, web + "hop6.png"), 0, {"Too many redirects (more than 5)!"}},
+      {"Web_RedirectToHttp", Do(kWeb, web + "go?to=http://127.0.0.1:{port}/img/photo.png"), 0,
+       {"A redirect from https to http was refused!"}},
+      {"Web_Answer404", Do(kWeb, web + "missing-image"), 0, {"The web server answered with status 404!"}},
+      {"Web_Answer500", Do(kWeb, web + "error-image"), 0, {"The web server answered with status 500!"}},
+      {"Web_ServerNeverAnswers", limits(1000, 0, within(3000, Do(kWeb, web + "stall.png"))), 0, late},
+      {"Web_HandshakeNeverAnswers", limits(1000, 0, within(3000, Do(kWeb, "https://localhost:{mute}/a.png"))), 0, late},
+      {"Web_OverSizeLimit", limits(0, 1000, Do(kWeb, web + "photo.png")), 0, {"The image is larger than the size limit!"}},
+      {"Web_OverSizeLimitUnannounced", limits(0, 1000, Do(kWeb, web + "unsized-photo")), 0,
+       {"The image is larger than the size limit!"}},
+      {"Web_BodyCut", Do(kWeb, web + "cut-photo"), 0, {"The download was cut off before its end!"}},
+      {"Web_NothingListens", Do(kWeb, "http://127.0.0.1:{closed}/a.png"), 0,
+       {"An error occurred calling InternetOpenUrl function!"}},
+      {"Web_NotAnAddress", Do(kWeb, photo), 0, {"Not a web address: give an http:// or https:// address!"}},
+  });
+
   // Host oddities: missing controls, odd window sizes, no current window.
   for (const Method& m : kMethods)
     if (m.verb >= kLoad && m.verb != kCopy)
@@ -389,7 +431,7 @@ std::vector<Row> Rows() {
       {"ResourceHandleFromMissingModule", Around([](Hostile& t) { t.object->USERESOURCE = 1; },
        Do(kHandle, "LOGO", "no-such-module.dll"), [](Hostile& t) { EXPECT_EQ(t.object->USERESOURCE, 0); }), 0,
        {kNoModule}},
-      Fetch("", img + "dl-unbound.png", 0, "dl-unbound.png", "photo.png")};
+      Fetch("", img + "dl-unbound.png", 0, "dl-unbound.png", "photo.png"), {"Web", Do(kWeb, web + "photo.png"), 0}};
   const Step cleared = [](Hostile& t) { t.pixet_->ENGINELOADED = 0; };
   for (Row row : unbound) {
     rows.push_back({"EngineFlagCleared_" + row.name, Around(cleared, row.call), 0, row.messages, kNoEngine});

@@ -1,6 +1,8 @@
 // Loading images into image controls of windows and reports, and exchanging them with the
 // real clipboard, checked by what the controls and the clipboard hold afterwards.
 
+#include <thread>
+
 #include "support/fixture.h"
 
 namespace pixet::testing {
@@ -58,6 +60,51 @@ TEST_F(LoadTest, CopyPutsTheFilesPixelsOnTheClipboard) {
   }
   RemoveFile("no-extension");
   EXPECT_TRUE(pixet_->LoadImageFromClipboard(window_, kImage) == 1 && ::GetClipboardOwner() == host_.WindowHwnd(current));
+}
+
+// Loads waiting on silent servers (the web loader over TLS, LoadImage over plain HTTP) hold up
+// only their own threads: meanwhile this one converts and pastes; the web load ends at its limit.
+TEST_F(LoadTest, SlowServersDelayOnlyTheirOwnThread) {
+  const auto other = Pixet::Create();
+  pixet_->SetWebTimeout(2500);
+  DWORD web_took = 0;
+  const DWORD start = ::GetTickCount();
+  std::thread web([&] {
+    const std::string address = "https://localhost:" + std::to_string(ServerPort(3)) + "/img/stall.png";
+    EXPECT_EQ(pixet_->LoadImageFromWeb(window_, address.c_str(), kImage), 0);
+    web_took = ::GetTickCount() - start;
+  });
+  std::thread plain([&] {
+    const std::string address = "http://127.0.0.1:" + std::to_string(HttpPort()) + "/img/silent-slow.png";
+    EXPECT_EQ(other->LoadImage(window_, address.c_str(), kImage), ERROR_FILE_NOT_FOUND);  // an empty body
+  });
+  ::Sleep(500);  // both wait on their servers now
+  const DWORD before = ::GetTickCount();
+  PutBitmap(FilePixels(Sample("photo.png")));
+  EXPECT_EQ(pixet_->ConvertImage(Sample("photo.png").c_str(), "slow-servers.bmp"), 1);
+  EXPECT_EQ(pixet_->LoadImageFromClipboard(window_, kImage), 1);
+  EXPECT_LT(::GetTickCount() - before, 1000u) << "waited for another thread's download";
+  web.join();
+  plain.join();
+  EXPECT_TRUE(web_took >= 2400 && web_took < 4500) << web_took;
+  EXPECT_EQ(TakeMessages(), std::vector<std::string>{"The web server did not answer in time!"});
+  RemoveFile("slow-servers.bmp");
+  RemoveFile(TempDirectory() + "silent-slow.png");
+}
+
+// The limits: defaults, per object, 0 for the default again, and forgotten by Destruct.
+TEST_F(LoadTest, WebLimitsBelongToEachObject) {
+  const auto other = Pixet::Create();
+  PixetSetWebTimeout(pixet_.get(), 1500);
+  PixetSetWebSizeLimit(pixet_.get(), 4096);
+  EXPECT_EQ((std::vector<unsigned>{unsigned(PixetGetWebTimeout(pixet_.get())), PixetGetWebSizeLimit(pixet_.get()),
+                                   unsigned(other->WebTimeout()), other->WebSizeLimit()}),
+            (std::vector<unsigned>{1500, 4096, 30000, 256u << 20}));
+  PixetSetWebTimeout(pixet_.get(), 0);
+  EXPECT_EQ(pixet_->WebTimeout(), 30000);
+  other->SetWebSizeLimit(10);
+  other->Destruct();
+  EXPECT_EQ(other->WebSizeLimit(), 256u << 20);
 }
 
 }  // namespace

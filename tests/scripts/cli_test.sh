@@ -17,7 +17,7 @@ cp "$work"/data/{photo.png,photo.jpg,palette.png,halves.png,transparent.png,not-
 cp photo.png stale.png && cp palette.png old.png  # there before the calls that write them
 for i in $(seq -w 1 70); do cp halves.png "many/h$i.png"; done
 convert -size 200x150 gradient:yellow-green PNG24:wide.png
-read -r port closed_port _ < "$work/http-server.txt"
+read -r port closed_port _ tls _ < "$work/http-server.txt"
 screen=${PIXET_SCREEN:-1280x1024x24} && screen=${screen%x*}
 
 # gray FILE: no pixel has colour (HSL saturation at most 4%).
@@ -92,6 +92,8 @@ t many 0 'wrote many-out.h70.jpg' many-out/h70.jpg 'JPEG 40x30' convert many/h*.
 t load 0 'starting "BM".*showing 64x48' - - load photo.jpg
 t load-missing 1 'showing 0x0' - - load missing.png
 t load-http 0 'starting "BM".*showing 64x48' - - load "http://127.0.0.1:$port/photo.png"
+t load-https 0 'LoadImageFromWeb -> 1' - - load "https://localhost:$tls/photo.png"
+limit=8 t load-https-timeout 1 'message: The web server did not answer in time' - - load "https://localhost:$tls/stall.png" --timeout 1
 t load-closed 1 'message: An error occurred calling InternetOpenUrl' - - load "http://127.0.0.1:$closed_port/a.png"
 t copy 0 'clipboard holds a 40x30 bitmap' - - copy halves.png
 t paste 0 'wrote pasted.bmp' pasted.bmp 'BMP 40x30' paste pasted.bmp

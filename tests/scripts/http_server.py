@@ -1,14 +1,20 @@
 #!/usr/bin/env python3
-# Test HTTP server on 127.0.0.1.
-#   http_server.py start DIR INFO   serves in the background; INFO gets "PORT CLOSED_PORT PID"
-#                                   once it listens (nothing listens on CLOSED_PORT)
+# Test HTTP server on 127.0.0.1, with the same answers over TLS for "localhost".
+#   http_server.py start DIR INFO   serves in the background; INFO gets "PORT CLOSED_PORT PID
+#                                   TLS UNTRUSTED OTHER_NAME MUTE" once it listens (nothing
+#                                   listens on CLOSED_PORT; MUTE takes connections, never answers)
 #   http_server.py stop INFO        stops that server and removes INFO
-# Answers by the request's last segment (after "/" or "\", before "?"):
+# TLS: a throwaway authority (INFO's folder/tls/ca.der, for the tests to trust) signs TLS's
+# certificate and OTHER_NAME's (for elsewhere.test); another one signs UNTRUSTED's.
+# Answers: ...?to=URL redirects there (301 from a "moved" segment, else 302). Else by the
+# request's last segment (after "/" or "\", before "?"):
+#   unsized* photo.png without its length
 #   cut*     200 announcing all of photo.png, sending its first 30 bytes, then hanging up
 #   error*   500, empty body
-#   silent*  no answer: hangs up after 2 s
+#   silent*  no answer: hangs up after 2 s;  stall*  no answer for a minute
+#   hopN.png redirects to hop(N-1).png, hop0.png is photo.png
 #   *.png / *.jpg   DIR's photo.png / photo.jpg;  anything else: 404 "no such image"
-import http.server, os, signal, socket, sys, time
+import http.server, os, signal, socket, ssl, subprocess, sys, threading, time
 
 
 # HTTP/1.0: every connection ends with its answer.
@@ -17,24 +23,64 @@ class Handler(http.server.BaseHTTPRequestHandler):
         name = self.path.replace("\\", "/").rsplit("/", 1)[-1].split("?")[0].lower()
         photo = lambda ext: open(os.path.join(self.server.folder, "photo" + ext), "rb").read()
         status, body, sent = 404, b"no such image", None
-        if name.startswith("silent"):
-            return time.sleep(2)
+        if "?to=" in self.path:
+            self.send_response(301 if "/moved?" in self.path else 302)
+            self.send_header("Location", self.path.split("?to=", 1)[1])
+            return self.end_headers()
+        if name.startswith(("silent", "stall")):
+            return time.sleep(2 if name.startswith("silent") else 60)
+        if name.startswith("hop") and name[3:-4].isdigit() and int(name[3:-4]) > 0:
+            self.send_response(302)
+            self.send_header("Location", "hop%d.png" % (int(name[3:-4]) - 1))
+            return self.end_headers()
         if name.startswith("cut"):
             status, body, sent = 200, photo(".png"), 30
+        elif name.startswith("unsized"):  # photo.png, its length not announced
+            status, body = 200, photo(".png")
         elif name.startswith("error"):
             status, body = 500, b""
         elif name.endswith((".png", ".jpg")):
             status, body = 200, photo(name[-4:])
         self.send_response(status)
-        self.send_header("Content-Length", str(len(body)))
+        if not name.startswith("unsized"):
+            self.send_header("Content-Length", str(len(body)))
         self.send_header("Cache-Control", "no-store")
         self.end_headers()
         self.wfile.write(body[:sent])
 
 
+def make_certificates(tls):
+    os.makedirs(tls, exist_ok=True)
+    run = lambda *args: subprocess.run(("openssl",) + args, cwd=tls, check=True, capture_output=True)
+    for ca in ("ca", "stranger"):
+        run("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", ca + ".key", "-out", ca + ".pem", "-days", "2",
+            "-subj", "/CN=Pixet test " + ca, "-addext", "basicConstraints=critical,CA:TRUE")
+    run("req", "-newkey", "rsa:2048", "-nodes", "-keyout", "leaf.key", "-out", "leaf.csr", "-subj", "/CN=localhost")
+    for leaf, ca, name in (("tls", "ca", "localhost"), ("untrusted", "stranger", "localhost"),
+                           ("other", "ca", "elsewhere.test")):
+        with open(os.path.join(tls, leaf + ".ext"), "w") as f:
+            f.write("subjectAltName=DNS:%s\n" % name)
+        run("x509", "-req", "-in", "leaf.csr", "-CA", ca + ".pem", "-CAkey", ca + ".key", "-CAcreateserial",
+            "-days", "2", "-extfile", leaf + ".ext", "-out", leaf + ".pem")
+    run("x509", "-in", "ca.pem", "-outform", "der", "-out", "ca.der")
+
+
+def serve_tls(folder, tls, leaf):
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+    server.folder, server.daemon_threads = folder, True
+    context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    context.load_cert_chain(os.path.join(tls, leaf + ".pem"), os.path.join(tls, "leaf.key"))
+    # The handshake runs on the request's thread: a client that stalls it stalls no other.
+    server.socket = context.wrap_socket(server.socket, server_side=True, do_handshake_on_connect=False)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server.server_address[1]
+
+
 def start(folder, info):
     if os.path.exists(info):
         os.remove(info)
+    tls = os.path.join(os.path.dirname(os.path.abspath(info)), "tls")
+    make_certificates(tls)
     if os.fork() == 0:
         # Detached twice, holding none of the caller's descriptors: whoever waits for this
         # command's output and children is not kept waiting.
@@ -49,8 +95,13 @@ def start(folder, info):
         server.folder, server.daemon_threads = folder, True
         closed = socket.socket()  # bound for good and never listening: connections are refused
         closed.bind(("127.0.0.1", 0))
+        mute = socket.socket()  # the system takes connections into its queue; no one answers them
+        mute.bind(("127.0.0.1", 0))
+        mute.listen(64)
+        secure = [serve_tls(folder, tls, leaf) for leaf in ("tls", "untrusted", "other")]
         with open(info + ".tmp", "w") as f:
-            f.write("%d %d %d\n" % (server.server_address[1], closed.getsockname()[1], os.getpid()))
+            f.write("%d %d %d %d %d %d %d\n" % ((server.server_address[1], closed.getsockname()[1], os.getpid()) +
+                                               tuple(secure) + (mute.getsockname()[1],)))
         os.rename(info + ".tmp", info)
         server.serve_forever()
     for _ in range(200):

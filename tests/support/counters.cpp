@@ -129,6 +129,8 @@ InternetCounter::InternetCounter() : saved_(*PixetInternetTable()) {
   internet::Table& table = *PixetInternetTable();
   Shim<&internet::Table::InternetOpenA, Role::Session>::Install(table);
   Shim<&internet::Table::InternetOpenUrlA, Role::Opens>::Install(table);
+  Shim<&internet::Table::InternetConnectA, Role::Opens>::Install(table);
+  Shim<&internet::Table::HttpOpenRequestA, Role::Opens>::Install(table);
   Shim<&internet::Table::InternetReadFile, Role::Reads>::Install(table);
   Shim<&internet::Table::InternetCloseHandle, Role::Closes>::Install(table);
   g_internet = this;

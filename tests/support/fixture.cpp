@@ -45,7 +45,9 @@ void PixetTest::TearDown() {
 }
 
 std::vector<std::string> WorkingFiles() {
-  return {TempDirectory() + "kjj___.bmp", "_vb_.xac", "saved__0.bmp", "__svcv.bmp"};
+  std::vector<std::string> files = {TempDirectory() + "kjj___.bmp", "_vb_.xac", "saved__0.bmp", "__svcv.bmp"};
+  for (const std::string& fetched : FilesStartingWith(TempDirectory() + "pxw")) files.push_back(TempDirectory() + fetched);
+  return files;
 }
 
 COLORREF ScreenPixel(HWND hwnd, int x, int y) {

@@ -52,6 +52,12 @@ std::pair<int, int> HttpServerPorts() {
 
 int HttpPort() { return HttpServerPorts().first; }
 int ClosedHttpPort() { return HttpServerPorts().second; }
+int ServerPort(int field) {
+  std::ifstream info("http-server.txt");
+  int value = 0;
+  for (int i = 0; i <= field; ++i) info >> value;
+  return value;
+}
 
 namespace {
 

@@ -55,6 +55,8 @@ std::string Output(const std::string& name);
 // listens.
 int HttpPort();
 int ClosedHttpPort();
+// Field `field` (from 0) of the server's line: 3 TLS, 4 untrusted TLS, 5 TLS for another name, 6 mute.
+int ServerPort(int field);
 
 // The real clipboard. Pixels as 0x00RRGGBB, row by row from the top.
 struct Pixels {

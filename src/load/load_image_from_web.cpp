@@ -1,0 +1,73 @@
+#include <windows.h>
+
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "core/host_access.h"
+#include "core/text.h"
+#include "core/working_files.h"
+#include "load/load_through_bmp.h"
+#include "load/web_fetch.h"
+#include "load/web_limits.h"
+#include "pixet/pixet.h"
+
+#undef LoadImage
+
+namespace pixet {
+
+namespace {
+
+std::mutex g_limits_mutex;
+std::map<const void*, WebLimits> g_limits;  // objects whose limits differ from the defaults
+
+}  // namespace
+
+WebLimits WebLimitsOf(const void* object) {
+  std::lock_guard<std::mutex> lock(g_limits_mutex);
+  const auto found = g_limits.find(object);
+  return found != g_limits.end() ? found->second
+                                 : WebLimits{Pixet::kDefaultWebTimeoutMs, Pixet::kDefaultWebSizeLimit};
+}
+
+void SetWebLimits(const void* object, const WebLimits& limits) {
+  std::lock_guard<std::mutex> lock(g_limits_mutex);
+  g_limits[object] = limits;
+}
+
+void ForgetWebLimits(const void* object) {
+  std::lock_guard<std::mutex> lock(g_limits_mutex);
+  g_limits.erase(object);
+}
+
+}  // namespace pixet
+
+std::int32_t Pixet::LoadImageFromWeb(PixetHostWindow* window, const char* address, std::int16_t control) {
+  using namespace pixet;
+  if (ENGINELOADED == 0) return 0;
+  const std::string text = text::Clip(address);
+  if (!IsWebAddress(text)) {
+    host::ShowMessage("Not a web address: give an http:// or https:// address!");
+    return 0;
+  }
+  auto_delete_file body;  // this call's own file, deleted when the call ends
+  if (!FetchWebAddress(text, WebLimitsOf(this), body)) return 0;
+  WorkingFilesLock lock;  // for "kjj___.bmp" alone
+  return LoadThroughBmp(*this, HostTarget::Of(window, control), body.get().c_str());
+}
+
+void Pixet::SetWebTimeout(std::int32_t milliseconds) {
+  pixet::WebLimits limits = pixet::WebLimitsOf(this);
+  limits.timeout_ms = milliseconds > 0 ? static_cast<std::uint32_t>(milliseconds) : kDefaultWebTimeoutMs;
+  pixet::SetWebLimits(this, limits);
+}
+
+std::int32_t Pixet::WebTimeout() const { return static_cast<std::int32_t>(pixet::WebLimitsOf(this).timeout_ms); }
+
+void Pixet::SetWebSizeLimit(std::uint32_t bytes) {
+  pixet::WebLimits limits = pixet::WebLimitsOf(this);
+  limits.max_bytes = bytes > 0 ? bytes : kDefaultWebSizeLimit;
+  pixet::SetWebLimits(this, limits);
+}
+
+std::uint32_t Pixet::WebSizeLimit() const { return pixet::WebLimitsOf(this).max_bytes; }

@@ -1,0 +1,242 @@
+#include "load/web_fetch.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "core/host_access.h"
+#include "core/internet.h"
+#include "core/text.h"
+#include "core/temp_directory.h"
+
+namespace pixet {
+
+namespace {
+
+constexpr int kMaxRedirects = 5;
+constexpr DWORD kChunkBytes = 64 * 1024;
+// The system's own time limits equal the object's; this grace lets them speak first.
+constexpr DWORD kWatchdogGraceMs = 250;
+
+enum class Failure { None, Open, Connect, Certificate, Status, Redirects, Downgrade, Timeout, TooLarge, Cut, Disk };
+
+void Show(Failure failure, DWORD status) {
+  std::string text;
+  switch (failure) {
+    case Failure::None: return;
+    case Failure::Open: text = "An error occurred calling InternetOpen function!"; break;
+    case Failure::Connect: text = "An error occurred calling InternetOpenUrl function!"; break;
+    case Failure::Certificate: text = "The web server's certificate was not accepted!"; break;
+    case Failure::Status: text = "The web server answered with status " + std::to_string(status) + "!"; break;
+    case Failure::Redirects: text = "Too many redirects (more than 5)!"; break;
+    case Failure::Downgrade: text = "A redirect from https to http was refused!"; break;
+    case Failure::Timeout: text = "The web server did not answer in time!"; break;
+    case Failure::TooLarge: text = "The image is larger than the size limit!"; break;
+    case Failure::Cut: text = "The download was cut off before its end!"; break;
+    case Failure::Disk: text = "The download could not be written to the temporary folder!"; break;
+  }
+  host::ShowMessage(text.c_str());
+}
+
+bool IsCertificateError(DWORD error) {
+  switch (error) {
+    case ERROR_INTERNET_SEC_CERT_DATE_INVALID: case ERROR_INTERNET_SEC_CERT_CN_INVALID:
+    case ERROR_INTERNET_INVALID_CA: case ERROR_INTERNET_SEC_CERT_ERRORS: case ERROR_INTERNET_SEC_CERT_NO_REV:
+    case ERROR_INTERNET_SEC_CERT_REV_FAILED: case ERROR_INTERNET_SEC_INVALID_CERT: case ERROR_INTERNET_SEC_CERT_REVOKED:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A failure that came when the time limit had passed (the system reports a silent server
+// as a timeout or as a connection it gave up).
+Failure TimedOutOr(Failure otherwise, DWORD error, DWORD started, DWORD limit_ms) {
+  return error == ERROR_INTERNET_TIMEOUT || ::GetTickCount() - started >= limit_ms ? Failure::Timeout : otherwise;
+}
+
+// One send on a thread of its own, so that the caller can stop waiting at its deadline: the
+// system bounds neither the secure handshake nor closing a handle in the middle of it. The
+// job belongs to whichever of the two lets go of it last; the thread holds the module.
+struct SendJob {
+  HINTERNET request;
+  HMODULE module = nullptr;
+  HANDLE done = nullptr;
+  BOOL sent = FALSE;
+  DWORD error = 0;
+  std::atomic<int> owners{2};
+};
+
+void Release(SendJob* job) {
+  if (--job->owners != 0) return;
+  if (job->done != nullptr) ::CloseHandle(job->done);
+  delete job;
+}
+
+DWORD WINAPI RunSend(void* parameter) {
+  SendJob* job = static_cast<SendJob*>(parameter);
+  const HMODULE module = job->module;
+  job->sent = internet::table().HttpSendRequestA(job->request, nullptr, 0, nullptr, 0);
+  job->error = job->sent ? 0 : ::GetLastError();
+  ::SetEvent(job->done);
+  Release(job);
+  ::FreeLibraryAndExitThread(module, 0);
+}
+
+// Sends the request; false with the error when it failed or did not end within the limit.
+bool SendWithin(HINTERNET request, DWORD limit_ms, DWORD& error) {
+  SendJob* job = new (std::nothrow) SendJob{request};
+  if (job == nullptr) return error = ERROR_NOT_ENOUGH_MEMORY, false;
+  job->done = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE thread = nullptr;
+  if (job->done != nullptr && ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                                                   reinterpret_cast<LPCSTR>(&RunSend), &job->module)) {
+    thread = ::CreateThread(nullptr, 0, RunSend, job, 0, nullptr);
+    if (thread == nullptr) ::FreeLibrary(job->module);
+  }
+  if (thread == nullptr) {
+    error = ::GetLastError();
+    return --job->owners, Release(job), false;
+  }
+  ::CloseHandle(thread);
+  const bool finished = ::WaitForSingleObject(job->done, limit_ms + kWatchdogGraceMs) == WAIT_OBJECT_0;
+  const bool sent = finished && job->sent;
+  error = finished ? job->error : ERROR_INTERNET_TIMEOUT;
+  Release(job);
+  return sent;
+}
+
+std::string QueryText(HINTERNET request, DWORD what) {
+  DWORD size = 0;
+  internet::table().HttpQueryInfoA(request, what, nullptr, &size, nullptr);
+  if (size == 0) return {};
+  std::string value(size, '\0');
+  if (!internet::table().HttpQueryInfoA(request, what, &value[0], &size, nullptr)) return {};
+  value.resize(size);
+  return value;
+}
+
+// The body into `file`, at most limits.max_bytes of it; a body shorter than announced is cut.
+Failure CopyBody(HINTERNET request, const WebLimits& limits, HANDLE file) {
+  const std::string announced = QueryText(request, HTTP_QUERY_CONTENT_LENGTH);
+  const unsigned long long length = std::strtoull(announced.c_str(), nullptr, 10);
+  if (!announced.empty() && length > limits.max_bytes) return Failure::TooLarge;
+  std::unique_ptr<char[]> chunk(new (std::nothrow) char[kChunkBytes]);
+  if (!chunk) return Failure::Disk;
+  unsigned long long total = 0;
+  for (;;) {
+    DWORD read = 0;
+    const DWORD started = ::GetTickCount();
+    if (!internet::table().InternetReadFile(request, chunk.get(), kChunkBytes, &read))
+      return TimedOutOr(Failure::Cut, ::GetLastError(), started, limits.timeout_ms);
+    if (read == 0) break;
+    if ((total += read) > limits.max_bytes) return Failure::TooLarge;
+    if (!WriteAll(file, chunk.get(), read)) return Failure::Disk;
+  }
+  return !announced.empty() && total < length ? Failure::Cut : Failure::None;
+}
+
+bool StartsWithNoCase(const std::string& s, const char* prefix) {
+  return text::Upper(s.substr(0, std::strlen(prefix))) == text::Upper(prefix);
+}
+
+// `location` read against `base`.
+std::string Combine(const std::string& base, const std::string& location) {
+  DWORD size = 0;
+  internet::table().InternetCombineUrlA(base.c_str(), location.c_str(), nullptr, &size, ICU_NO_ENCODE);
+  std::string joined(size + 1, '\0');
+  if (!internet::table().InternetCombineUrlA(base.c_str(), location.c_str(), &joined[0], &size, ICU_NO_ENCODE))
+    return {};
+  joined.resize(size);
+  return joined;
+}
+
+// One request for `address` on `session`; a redirect's target goes into `next`.
+Failure Request(HINTERNET session, const std::string& address, const WebLimits& limits, HANDLE file,
+                std::string& next, DWORD& status) {
+  URL_COMPONENTSA parts{};  // lengths of 1: pointers into `address`
+  parts.dwStructSize = sizeof parts;
+  parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = 1;
+  if (!internet::table().InternetCrackUrlA(address.c_str(), 0, 0, &parts) ||
+      (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) || parts.lpszHostName == nullptr)
+    return Failure::Connect;
+  const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+  const std::string host(parts.lpszHostName, parts.dwHostNameLength);
+  std::string path = std::string(parts.lpszUrlPath != nullptr ? parts.lpszUrlPath : "", parts.dwUrlPathLength) +
+                     std::string(parts.lpszExtraInfo != nullptr ? parts.lpszExtraInfo : "", parts.dwExtraInfoLength);
+  path = path.substr(0, path.find('#'));
+  unique_internet connection(internet::table().InternetConnectA(session, host.c_str(), parts.nPort, nullptr, nullptr,
+                                                                INTERNET_SERVICE_HTTP, 0, 0));
+  if (!connection) return Failure::Connect;
+  DWORD timeout = limits.timeout_ms;
+  for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
+    internet::table().InternetSetOptionA(connection.get(), option, &timeout, sizeof timeout);
+  const DWORD flags = INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                      INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI |
+                      (secure ? INTERNET_FLAG_SECURE : 0);
+  unique_internet request(internet::table().HttpOpenRequestA(connection.get(), "GET", path.empty() ? "/" : path.c_str(),
+                                                             nullptr, nullptr, nullptr, flags, 0));
+  if (!request) return Failure::Connect;
+  DWORD error = 0;
+  const DWORD started = ::GetTickCount();
+  if (!SendWithin(request.get(), limits.timeout_ms, error))
+    return IsCertificateError(error) ? Failure::Certificate
+                                     : TimedOutOr(Failure::Connect, error, started, limits.timeout_ms);
+  status = std::strtoul(QueryText(request.get(), HTTP_QUERY_STATUS_CODE).c_str(), nullptr, 10);
+  if (status == 301 || status == 302 || status == 303 || status == 307 || status == 308) {
+    const std::string location = QueryText(request.get(), HTTP_QUERY_LOCATION);
+    next = location.empty() ? std::string() : Combine(address, location);
+    if (next.empty()) return Failure::Status;
+    return secure && !StartsWithNoCase(next, "https:") ? Failure::Downgrade : Failure::None;
+  }
+  if (status < 200 || status > 299) return Failure::Status;
+  return CopyBody(request.get(), limits, file);
+}
+
+Failure Fetch(const std::string& address, const WebLimits& limits, HANDLE file, DWORD& status) {
+  unique_internet session(internet::table().InternetOpenA("Pixet", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  if (!session) return Failure::Open;
+  std::string current = address;
+  for (int redirects = 0;; ++redirects) {
+    std::string next;
+    const Failure failure = Request(session.get(), current, limits, file, next, status);
+    if (failure != Failure::None || next.empty()) return failure;
+    if (redirects == kMaxRedirects) return Failure::Redirects;
+    current = next;
+  }
+}
+
+}  // namespace
+
+bool IsWebAddress(const std::string& address) {
+  return StartsWithNoCase(address, "http://") || StartsWithNoCase(address, "https://");
+}
+
+bool MakeUniqueTempFile(auto_delete_file& file) {
+  char name[MAX_PATH];
+  const std::string folder = TempDirectory();
+  if (::GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "pxw", 0, name) == 0) return false;
+  file.reset(name);
+  return true;
+}
+
+bool FetchWebAddress(const std::string& address, const WebLimits& limits, auto_delete_file& file) {
+  DWORD status = 0;
+  Failure failure = Failure::Disk;
+  if (MakeUniqueTempFile(file)) {
+    unique_file body(::CreateFileA(file.get().c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    failure = body ? Fetch(address, limits, body.get(), status) : Failure::Disk;
+  }
+  if (failure == Failure::None) return true;
+  file.reset();
+  Show(failure, status);
+  return false;
+}
+
+}  // namespace pixet
