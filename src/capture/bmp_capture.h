@@ -1,6 +1,6 @@
 // The process-wide capture object: copies screen contents with GDI into a memory bitmap
 // and writes it as an uncompressed BMP file. Made when the library loads, destroyed when
-// it unloads (see core/module_runtime.cpp); the Pixet capture methods forward to it.
+// it unloads (see capture/process_capture.cpp); the Pixet capture methods forward to it.
 #pragma once
 
 #include <windows.h>
