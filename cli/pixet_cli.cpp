@@ -652,10 +652,12 @@ constexpr std::size_t kAny = std::numeric_limits<std::size_t>::max();
 
 const Command kCommands[] = {
     {"convert", kConvertUsage,
-     "writes SOURCE in the format of TARGET's extension (bmp jpg jpeg png tif tiff gif); with --to, each source into DIR",
+     "writes SOURCE in the format of TARGET's extension (bmp jpg jpeg png tif tiff gif); with --to, each source into DIR, "
+     "on N workers (default: one per processor)",
      2, kAny, RunConvert},
-    {"gray", kGrayUsage, "writes a grayscale copy of SOURCE in the format of TARGET's extension; with --to, into DIR", 2,
-     kAny, RunGray},
+    {"gray", kGrayUsage,
+     "writes a grayscale copy of SOURCE in the format of TARGET's extension; with --to, into DIR on N workers", 2, kAny,
+     RunGray},
     {"load", kLoadUsage,
      "shows SOURCE (a file, an http:// address, or an https:// address fetched with a time limit of SECONDS, "
      "default 30) in an image control",
