@@ -5,12 +5,18 @@
 #include <io.h>
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <limits>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <type_traits>
 #include <vector>
 
@@ -60,37 +66,66 @@ FileState StateOf(const std::string& path) {
   return state;
 }
 
-// Runs `call`, a method meant to write `target`, prints its result and what it left at
-// `target`. Success needs a file made or rewritten by the call: some methods return 1
-// without writing, and a file left from an earlier run must not pass for their output.
-// Methods without a result (the captures) are judged by the file alone.
+// printf onto the end of `out`.
+void Append(std::string& out, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list again;
+  va_copy(again, args);
+  const int n = std::vsnprintf(nullptr, 0, format, args);
+  va_end(args);
+  if (n > 0) {
+    const std::size_t end = out.size();
+    out.resize(end + static_cast<std::size_t>(n) + 1);
+    std::vsnprintf(&out[end], static_cast<std::size_t>(n) + 1, format, again);
+    out.resize(end + static_cast<std::size_t>(n));
+  }
+  va_end(again);
+}
+
+// Runs `call`, a method meant to write `target`, and appends to `out` its result and what
+// it left at `target`. Success needs a file made or rewritten by the call: some methods
+// return 1 without writing, and a file left from an earlier run must not pass for their
+// output. Methods without a result (the captures) are judged by the file alone.
 template <class Call>
-int ReportWrite(const char* method, const std::string& target, Call call) {
+int ReportWriteTo(std::string& out, const char* method, const std::string& target, Call call) {
   const FileState before = StateOf(target);
   bool succeeded = true;
   if constexpr (std::is_void_v<decltype(call())>) {
     call();
-    std::printf("%s\n", method);
+    Append(out, "%s\n", method);
   } else {
     const std::int32_t result = call();
-    std::printf("%s -> %d\n", method, static_cast<int>(result));
+    Append(out, "%s -> %d\n", method, static_cast<int>(result));
     succeeded = result != 0;
   }
   const FileState after = StateOf(target);
   const bool written = after.exists && (!before.exists || ::CompareFileTime(&before.written, &after.written) != 0);
   if (written)
-    std::printf("wrote %s (%ld bytes)\n", target.c_str(), after.size);
+    Append(out, "wrote %s (%ld bytes)\n", target.c_str(), after.size);
   else if (after.exists)
-    std::printf("left %s as it was\n", target.c_str());
+    Append(out, "left %s as it was\n", target.c_str());
   else
-    std::printf("no file at %s\n", target.c_str());
+    Append(out, "no file at %s\n", target.c_str());
   return succeeded && written ? kDone : kFailed;
 }
 
+// The same, printed on standard output.
+template <class Call>
+int ReportWrite(const char* method, const std::string& target, Call call) {
+  std::string out;
+  const int code = ReportWriteTo(out, method, target, call);
+  std::fputs(out.c_str(), stdout);
+  return code;
+}
+
+bool ParseInt(const std::string& text, std::int32_t* value);
+
 using FileMethod = std::int32_t (Pixet::*)(const char* source, const char* target);
 
-constexpr char kConvertUsage[] = "convert SOURCE TARGET | convert SOURCE... --to DIR [--ext EXT]";
-constexpr char kGrayUsage[] = "gray SOURCE TARGET | gray SOURCE... --to DIR [--ext EXT]";
+constexpr char kConvertUsage[] = "convert SOURCE TARGET | convert SOURCE... --to DIR [--ext EXT] [-j N]";
+constexpr char kGrayUsage[] = "gray SOURCE TARGET | gray SOURCE... --to DIR [--ext EXT] [-j N]";
+constexpr std::int32_t kMostWorkers = 64;
 
 int UsageError(const char* usage, const char* why) {
   std::fprintf(stderr, "pixet-cli: %s\nusage: pixet-cli %s\n", why, usage);
@@ -105,16 +140,143 @@ std::string BatchTarget(const std::string& source, const std::string& folder, co
   return folder + "\\" + name + "." + extension;
 }
 
-// SOURCE TARGET, or several sources written into one folder with one extension.
-// Progress goes to stderr when it is a terminal.
+// The host a batch registers: each worker thread's message boxes go to the text of the
+// source it is converting, so that they are printed with that source's lines, in the
+// order of the sources. Everything else goes to the desktop host (which guards its own
+// records; a conversion reads only the calling thread's current window from it).
+class BatchHost final : public pixet::HostRuntime {
+ public:
+  explicit BatchHost(pixet::refhost::DesktopHost& host) : host_(host) {}
+
+  // Message boxes of the calling thread go to `text` until it is given null.
+  static void CollectMessages(std::string* text) { messages_ = text; }
+
+  std::intptr_t ReadProperty(const pixet::HostTarget& t, pixet::HostProperty id) override {
+    return host_.ReadProperty(t, id);
+  }
+  void WriteProperty(const pixet::HostTarget& t, pixet::HostProperty id, std::intptr_t value) override {
+    host_.WriteProperty(t, id, value);
+  }
+  void WritePropertyText(const pixet::HostTarget& t, pixet::HostProperty id, const char* text) override {
+    host_.WritePropertyText(t, id, text);
+  }
+  void WritePropertyBytes(const pixet::HostTarget& t, pixet::HostProperty id, const void* bytes,
+                          std::size_t size) override {
+    host_.WritePropertyBytes(t, id, bytes, size);
+  }
+  void Redraw(const pixet::HostTarget& t) override { host_.Redraw(t); }
+  // As the desktop host prints them in its RecordAndPrint mode.
+  void ShowMessage(const char* text, const char* caption, pixet::MessageIcon icon) override {
+    if (messages_ == nullptr) return host_.ShowMessage(text, caption, icon);
+    Append(*messages_, "message: %s", text != nullptr ? text : "");
+    if (caption != nullptr) Append(*messages_, " [%s]", caption);
+    Append(*messages_, "\n");
+  }
+
+ private:
+  pixet::refhost::DesktopHost& host_;
+  static thread_local std::string* messages_;
+};
+
+thread_local std::string* BatchHost::messages_ = nullptr;
+
+// What converting one source printed, once it is done.
+struct Outcome {
+  std::string out;  // standard output
+  std::string err;  // its message boxes, for standard error
+  int code = kDone;
+  bool done = false;
+};
+
+// Converts sources[i] to targets[i] with `workers` threads, each with its own object, and
+// prints each source's lines in the order of the sources as soon as it and all before it
+// are done. With `progress`, a line on stderr counts the sources done so far.
+int RunBatch(Context& c, FileMethod method, const char* name, const Args& sources, const Args& targets,
+             std::size_t workers, bool progress) {
+  BatchHost host(c.host);
+  pixet::HostRuntime* const before = PixetRegisteredHost();
+  PixetRegisterHost(&host);
+  // The objects bind to the engine here, one after the other: binding fills the
+  // engine's process-wide entry table, which conversions on other threads read. The
+  // first worker uses the program's object; without an engine, no more are made.
+  std::vector<std::unique_ptr<Pixet>> objects;
+  std::vector<Pixet*> pixets{&c.pixet};
+  if (c.pixet.ENGINELOADED != 0)
+    while (pixets.size() < workers) {
+      objects.push_back(Pixet::Create());
+      pixets.push_back(objects.back().get());
+    }
+  std::vector<Outcome> outcomes(sources.size());
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::size_t done = 0;
+  std::atomic<std::size_t> next{0};
+  const auto work = [&](Pixet* pixet) {
+    for (std::size_t i; (i = next++) < sources.size();) {
+      Outcome outcome;
+      BatchHost::CollectMessages(&outcome.err);
+      outcome.code = ReportWriteTo(outcome.out, name, targets[i],
+                                   [&] { return (pixet->*method)(sources[i].c_str(), targets[i].c_str()); });
+      BatchHost::CollectMessages(nullptr);
+      outcome.done = true;
+      std::lock_guard<std::mutex> lock(mutex);
+      outcomes[i] = std::move(outcome);
+      ++done;
+      changed.notify_one();
+    }
+  };
+  std::vector<std::thread> threads;
+  for (Pixet* pixet : pixets) threads.emplace_back(work, pixet);
+  int code = kDone;
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    std::size_t printed = 0;
+    std::size_t counted = 0;
+    while (printed < sources.size()) {
+      changed.wait(lock, [&] { return outcomes[printed].done || (progress && done != counted); });
+      for (; printed < sources.size() && outcomes[printed].done; ++printed) {
+        const Outcome& o = outcomes[printed];
+        std::fputs(o.out.c_str(), stdout);
+        std::fflush(stdout);
+        std::fputs(o.err.c_str(), stderr);
+        if (o.code != kDone) code = kFailed;
+      }
+      if (progress && done != counted) {
+        counted = done;
+        std::fprintf(stderr, "pixet-cli: %zu of %zu done\n", counted, sources.size());
+      }
+      std::fflush(stderr);
+    }
+  }
+  for (std::thread& thread : threads) thread.join();
+  PixetRegisterHost(before);
+  return code;
+}
+
+// The number of processors.
+std::size_t Processors() {
+  SYSTEM_INFO info;
+  ::GetSystemInfo(&info);
+  return std::max<std::size_t>(1, info.dwNumberOfProcessors);
+}
+
+// SOURCE TARGET, or several sources written into one folder with one extension by
+// N workers (default: one per processor). Progress goes to stderr when it is a terminal.
 int RunFiles(Context& c, const Args& a, const char* name, FileMethod method, const char* usage) {
   Args sources;
   std::string folder;
   std::string extension;
+  std::int32_t workers = 0;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (a[i] == "--to" || a[i] == "--ext") {
+    if (a[i] == "--to" || a[i] == "--ext" || a[i] == "-j") {
       if (i + 1 >= a.size()) return UsageError(usage, (a[i] + " needs a value").c_str());
-      (a[i] == "--to" ? folder : extension) = a[i + 1];
+      if (a[i] == "-j") {
+        if (!ParseInt(a[i + 1], &workers) || workers < 1 || workers > kMostWorkers)
+          return UsageError(usage, ("-j takes a number of workers from 1 to " + std::to_string(kMostWorkers) +
+                                    ", not '" + a[i + 1] + "'").c_str());
+      } else {
+        (a[i] == "--to" ? folder : extension) = a[i + 1];
+      }
       ++i;
     } else if (a[i].compare(0, 2, "--") == 0) {
       return UsageError(usage, ("unknown option " + a[i]).c_str());
@@ -122,13 +284,11 @@ int RunFiles(Context& c, const Args& a, const char* name, FileMethod method, con
       sources.push_back(a[i]);
     }
   }
-  const auto run = [&](const std::string& source, const std::string& target) {
-    return ReportWrite(name, target, [&] { return (c.pixet.*method)(source.c_str(), target.c_str()); });
-  };
   if (folder.empty()) {
     if (!extension.empty()) return UsageError(usage, "--ext goes with --to");
+    if (workers != 0) return UsageError(usage, "-j goes with --to");
     if (sources.size() != 2) return UsageError(usage, "give SOURCE and TARGET, or sources with --to DIR");
-    return run(sources[0], sources[1]);
+    return ReportWrite(name, sources[1], [&] { return (c.pixet.*method)(sources[0].c_str(), sources[1].c_str()); });
   }
   if (sources.empty()) return UsageError(usage, "no sources");
   if (extension.empty()) extension = "png";
@@ -143,13 +303,9 @@ int RunFiles(Context& c, const Args& a, const char* name, FileMethod method, con
     targets.push_back(target);
   }
   ::CreateDirectoryA(folder.c_str(), nullptr);
-  const bool progress = _isatty(_fileno(stderr)) != 0;
-  int code = kDone;
-  for (std::size_t i = 0; i < sources.size(); ++i) {
-    if (progress) std::fprintf(stderr, "[%zu/%zu] %s\n", i + 1, sources.size(), sources[i].c_str());
-    if (run(sources[i], targets[i]) != kDone) code = kFailed;
-  }
-  return code;
+  const std::size_t count = std::min(workers != 0 ? static_cast<std::size_t>(workers) : Processors(), sources.size());
+  const bool progress = sources.size() > 1 && _isatty(_fileno(stderr)) != 0;
+  return RunBatch(c, method, name, sources, targets, count, progress);
 }
 
 int RunConvert(Context& c, const Args& a) { return RunFiles(c, a, "ConvertImage", &Pixet::ConvertImage, kConvertUsage); }
@@ -174,8 +330,6 @@ void DescribeControl(Context& c, PixetHostWindow* window) {
   std::printf("control received %zu bytes (starting \"%s\"), showing %dx%d\n", bytes.size(), head.c_str(),
               shown.width, shown.height);
 }
-
-bool ParseInt(const std::string& text, std::int32_t* value);
 
 constexpr const char* kLoadUsage = "load SOURCE [--timeout SECONDS]";
 
@@ -498,10 +652,12 @@ constexpr std::size_t kAny = std::numeric_limits<std::size_t>::max();
 
 const Command kCommands[] = {
     {"convert", kConvertUsage,
-     "writes SOURCE in the format of TARGET's extension (bmp jpg jpeg png tif tiff gif); with --to, each source into DIR",
+     "writes SOURCE in the format of TARGET's extension (bmp jpg jpeg png tif tiff gif); with --to, each source into DIR, "
+     "on N workers (default: one per processor)",
      2, kAny, RunConvert},
-    {"gray", kGrayUsage, "writes a grayscale copy of SOURCE in the format of TARGET's extension; with --to, into DIR", 2,
-     kAny, RunGray},
+    {"gray", kGrayUsage,
+     "writes a grayscale copy of SOURCE in the format of TARGET's extension; with --to, into DIR on N workers", 2, kAny,
+     RunGray},
     {"load", kLoadUsage,
      "shows SOURCE (a file, an http:// address, or an https:// address fetched with a time limit of SECONDS, "
      "default 30) in an image control",

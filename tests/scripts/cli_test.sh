@@ -88,6 +88,23 @@ t batch 0 'wrote batch.transparent.bmp' batch/transparent.bmp 'BMP 32x32' conver
 t gray-batch 0 'wrote grays.halves.png' grays/halves.png 'PNG 40x30 gray' gray photo.png halves.png --to grays
 t mixed 1 'no file at mixed.missing.tif' mixed/halves.tif 'TIFF 40x30' convert photo.png missing.png halves.png --to mixed --ext tif
 t many 0 'wrote many-out.h70.jpg' many-out/h70.jpg 'JPEG 40x30' convert many/h*.png --to many-out --ext jpg
+# -j N workers: a mixed batch gives the same files byte for byte, lines and exit code as
+# one worker; with a bad extension, one message per source. Progress only on a terminal.
+mix=(photo.png missing.png halves.png not-image.png 7 transparent.png palette.png many/h0{1..7}.png)
+t twins-j 2 'would both be written to' twins absent convert photo.png photo.jpg --to twins -j 4
+for j in 1 4; do
+  t "jobs-$j" 1 "no file at j$j.missing.png" "j$j/h07.png" 'PNG 40x30' convert "${mix[@]}" --to "j$j" -j $j
+  sed "s/j$j\\\\/J/" out.txt > "j$j.out" && cp err.txt "j$j.err"
+  t "jobs-msg-$j" 1 'message: Invalid Format!' - - gray "${mix[@]}" --to "m$j" --ext xyz -j $j
+  sed "s/m$j\\\\/M/" out.txt > "m$j.out" && grep -c '^message: Invalid Format!$' err.txt > "m$j.err"
+done
+[ "$mode" = smoke ] || ( cmp j1.out j4.out && cmp j1.err j4.err && ! grep -q done j4.err && cmp m1.out m4.out &&
+  [ "$(cat m1.err m4.err)" = "$(printf '%s\n' ${#mix[@]} ${#mix[@]})" ] && diff <(ls j1) <(ls j4) &&
+  for f in j1/*; do cmp "$f" "j4/${f#j1/}" || exit 1; done ) >/dev/null 2>&1 ||
+  { echo "FAIL -j 4 and -j 1 differ: $(diff j1.out j4.out | head -c 300 | tr '\n' '|')"; failed=$((failed + 1)); }
+[ "$mode" = smoke ] || [[ $(script -qc "$(printf '%q ' "${emulator[@]}" "$cli") convert ${mix[*]} --to tty 2>&1 >/dev/null" \
+  /dev/null | sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g') =~ ${#mix[@]}\ *of\ *${#mix[@]}\ *done ]] ||
+  { echo "FAIL no progress line on a terminal"; failed=$((failed + 1)); }
 # load, copy, paste.
 t load 0 'starting "BM".*showing 64x48' - - load photo.jpg
 t load-missing 1 'showing 0x0' - - load missing.png
