@@ -1,6 +1,8 @@
 #include "capture/bmp_capture.h"
 
+#include <atomic>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -103,20 +105,42 @@ std::string FolderOf(const std::string& name) {
   return name[end] == ':' ? name.substr(0, end + 1) + "." : name.substr(0, end + 1);
 }
 
-// Writes the file whole into a new temporary file beside `name` and only then puts it in
-// the place of `name`: a write that fails (a full disk, say) leaves an existing file as
-// it was, and no temporary file is left on any way out.
+// A new empty file of this call's own beside `name` ("Bcr<n>.tmp" in its folder, the first
+// n free), open for writing and owned by `written`; empty when none can be made.
+unique_file CreateFileBeside(const std::string& name, auto_delete_file& written) {
+  static std::atomic<unsigned> next{::GetTickCount()};
+  std::string folder = FolderOf(name);
+  if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
+  for (int tries = 0; tries < 64; ++tries) {
+    char leaf[16];
+    std::snprintf(leaf, sizeof leaf, "Bcr%04X.tmp", next++ & 0xFFFFu);
+    const std::string path = folder + leaf;
+    unique_file out(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (out) {
+      written.reset(path);
+      return out;
+    }
+    if (::GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  return {};
+}
+
+// Writes the file whole and keeps it only then: a new `name` directly, an existing one by
+// way of a new temporary file beside it that takes its place when complete. A write that
+// fails (a full disk, say) leaves an existing file as it was and no other file behind.
 void WriteBmpFile(const std::string& name, const BITMAPFILEHEADER& file, const BitmapInfo256& info,
                   const void* pixels, std::uint32_t pixel_bytes) {
-  const std::string folder = FolderOf(name);
-  char temp[MAX_PATH] = {};
-  if (folder.size() > MAX_PATH - 14 || ::GetTempFileNameA(folder.c_str(), "Bcr", 0, temp) == 0) return;
-  auto_delete_file written(temp);  // made empty by GetTempFileNameA
-  unique_file out(::CreateFileA(temp, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  auto_delete_file written;
+  unique_file out(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (out)
+    written.reset(name);
+  else if (::GetLastError() == ERROR_FILE_EXISTS)
+    out = CreateFileBeside(name, written);
   if (!out || !WriteAll(out.get(), &file, sizeof file) || !WriteAll(out.get(), &info, sizeof info) ||
       !WriteAll(out.get(), pixels, pixel_bytes) || !::CloseHandle(out.release()))
     return;
-  if (::MoveFileExA(temp, name.c_str(), MOVEFILE_REPLACE_EXISTING)) written.release();  // committed
+  if (written.get() == name || ::MoveFileExA(written.get().c_str(), name.c_str(), MOVEFILE_REPLACE_EXISTING))
+    written.release();  // committed
 }
 
 HWND CurrentWindowHandle(HostProperty id) {
