@@ -71,7 +71,7 @@ void CopyBody(HINTERNET address, HANDLE file) {
   if (!chunk) return;
   for (;;) {
     DWORD read = 0;
-    if (!internet::table().InternetReadFile(address, chunk.get(), kChunkBytes, &read) || read == 0) return;
+    if (!::InternetReadFile(address, chunk.get(), kChunkBytes, &read) || read == 0) return;
     DWORD written = 0;
     if (!::WriteFile(file, chunk.get(), read, &written, nullptr) || written != read) return;
   }
@@ -89,12 +89,12 @@ Download DownloadUrl(std::string& file_text, auto_delete_file& fetched) {
   static const char kEmpty[] = "";
   Connection connection;
   connection.session.reset(
-      internet::table().InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, kEmpty, kEmpty, 0));
+      ::InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, kEmpty, kEmpty, 0));
   if (!connection.session) {
     host::ShowMessage("An error occurred calling InternetOpen function!");
     return AbortDownload(connection);
   }
-  connection.address.reset(internet::table().InternetOpenUrlA(connection.session.get(), address.c_str(), kEmpty, 0,
+  connection.address.reset(::InternetOpenUrlA(connection.session.get(), address.c_str(), kEmpty, 0,
                                                               INTERNET_FLAG_EXISTING_CONNECT, 0));
   if (!connection.address) {
     host::ShowMessage("An error occurred calling InternetOpenUrl function!");

@@ -81,7 +81,7 @@ void Release(SendJob* job) {
 DWORD WINAPI RunSend(void* parameter) {
   SendJob* job = static_cast<SendJob*>(parameter);
   const HMODULE module = job->module;
-  job->sent = internet::table().HttpSendRequestA(job->request, nullptr, 0, nullptr, 0);
+  job->sent = ::HttpSendRequestA(job->request, nullptr, 0, nullptr, 0);
   job->error = job->sent ? 0 : ::GetLastError();
   ::SetEvent(job->done);
   Release(job);
@@ -113,10 +113,10 @@ bool SendWithin(HINTERNET request, DWORD limit_ms, DWORD& error) {
 
 std::string QueryText(HINTERNET request, DWORD what) {
   DWORD size = 0;
-  internet::table().HttpQueryInfoA(request, what, nullptr, &size, nullptr);
+  ::HttpQueryInfoA(request, what, nullptr, &size, nullptr);
   if (size == 0) return {};
   std::string value(size, '\0');
-  if (!internet::table().HttpQueryInfoA(request, what, &value[0], &size, nullptr)) return {};
+  if (!::HttpQueryInfoA(request, what, &value[0], &size, nullptr)) return {};
   value.resize(size);
   return value;
 }
@@ -132,7 +132,7 @@ Failure CopyBody(HINTERNET request, const WebLimits& limits, HANDLE file) {
   for (;;) {
     DWORD read = 0;
     const DWORD started = ::GetTickCount();
-    if (!internet::table().InternetReadFile(request, chunk.get(), kChunkBytes, &read))
+    if (!::InternetReadFile(request, chunk.get(), kChunkBytes, &read))
       return TimedOutOr(Failure::Cut, ::GetLastError(), started, limits.timeout_ms);
     if (read == 0) break;
     if ((total += read) > limits.max_bytes) return Failure::TooLarge;
@@ -148,9 +148,9 @@ bool StartsWithNoCase(const std::string& s, const char* prefix) {
 // `location` read against `base`.
 std::string Combine(const std::string& base, const std::string& location) {
   DWORD size = 0;
-  internet::table().InternetCombineUrlA(base.c_str(), location.c_str(), nullptr, &size, ICU_NO_ENCODE);
+  ::InternetCombineUrlA(base.c_str(), location.c_str(), nullptr, &size, ICU_NO_ENCODE);
   std::string joined(size + 1, '\0');
-  if (!internet::table().InternetCombineUrlA(base.c_str(), location.c_str(), &joined[0], &size, ICU_NO_ENCODE))
+  if (!::InternetCombineUrlA(base.c_str(), location.c_str(), &joined[0], &size, ICU_NO_ENCODE))
     return {};
   joined.resize(size);
   return joined;
@@ -162,7 +162,7 @@ Failure Request(HINTERNET session, const std::string& address, const WebLimits& 
   URL_COMPONENTSA parts{};  // lengths of 1: pointers into `address`
   parts.dwStructSize = sizeof parts;
   parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = 1;
-  if (!internet::table().InternetCrackUrlA(address.c_str(), 0, 0, &parts) ||
+  if (!::InternetCrackUrlA(address.c_str(), 0, 0, &parts) ||
       (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) || parts.lpszHostName == nullptr)
     return Failure::Connect;
   const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
@@ -170,16 +170,16 @@ Failure Request(HINTERNET session, const std::string& address, const WebLimits& 
   std::string path = std::string(parts.lpszUrlPath != nullptr ? parts.lpszUrlPath : "", parts.dwUrlPathLength) +
                      std::string(parts.lpszExtraInfo != nullptr ? parts.lpszExtraInfo : "", parts.dwExtraInfoLength);
   path = path.substr(0, path.find('#'));
-  unique_internet connection(internet::table().InternetConnectA(session, host.c_str(), parts.nPort, nullptr, nullptr,
+  unique_internet connection(::InternetConnectA(session, host.c_str(), parts.nPort, nullptr, nullptr,
                                                                 INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection) return Failure::Connect;
   DWORD timeout = limits.timeout_ms;
   for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
-    internet::table().InternetSetOptionA(connection.get(), option, &timeout, sizeof timeout);
+    ::InternetSetOptionA(connection.get(), option, &timeout, sizeof timeout);
   const DWORD flags = INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                       INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI |
                       (secure ? INTERNET_FLAG_SECURE : 0);
-  unique_internet request(internet::table().HttpOpenRequestA(connection.get(), "GET", path.empty() ? "/" : path.c_str(),
+  unique_internet request(::HttpOpenRequestA(connection.get(), "GET", path.empty() ? "/" : path.c_str(),
                                                              nullptr, nullptr, nullptr, flags, 0));
   if (!request) return Failure::Connect;
   DWORD error = 0;
@@ -199,7 +199,7 @@ Failure Request(HINTERNET session, const std::string& address, const WebLimits& 
 }
 
 Failure Fetch(const std::string& address, const WebLimits& limits, HANDLE file, DWORD& status) {
-  unique_internet session(internet::table().InternetOpenA("Pixet", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  unique_internet session(::InternetOpenA("Pixet", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!session) return Failure::Open;
   std::string current = address;
   for (int redirects = 0;; ++redirects) {

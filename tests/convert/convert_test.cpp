@@ -3,7 +3,6 @@
 // rows live in the hostile table.
 #include <tuple>
 
-#include "core/test_seams.h"
 #include "support/fixture.h"
 
 using namespace pixet::testing;
@@ -76,16 +75,14 @@ Gdiplus::GpStatus WINGDIPAPI FakeList(UINT count, UINT, Gdiplus::ImageCodecInfo*
 }
 
 TEST_F(Convert, EncoderLookup) {
-  auto& table = *PixetEngineTable();
-  const auto saved = std::pair{table.GdipGetImageEncodersSize, table.GdipGetImageEncoders};
-  std::tie(table.GdipGetImageEncodersSize, table.GdipGetImageEncoders) = std::pair{&FakeSize, &FakeList};
+  engine_.Replace("GdipGetImageEncodersSize", reinterpret_cast<void*>(&FakeSize));
+  engine_.Replace("GdipGetImageEncoders", reinterpret_cast<void*>(&FakeList));
   for (auto [asked, want] : {std::pair{"IMAGE/PNG", 1ul}, {"image/jpeg  ", 2ul}, {"Image/Tiff", 3ul}, {"image/tif", 0ul}}) {
     GUID clsid{};
     pixet_->GetEncoderClsid(asked, &clsid);
     EXPECT_EQ(clsid.Data1, want) << asked;
   }
   EXPECT_GE(g_block, 9000u);
-  std::tie(table.GdipGetImageEncodersSize, table.GdipGetImageEncoders) = saved;
 }
 
 }  // namespace

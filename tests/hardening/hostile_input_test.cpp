@@ -44,7 +44,7 @@ void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
 
 class Hostile : public PixetTest, public ::testing::WithParamInterface<Row> {
  public:
-  using PixetTest::host_, PixetTest::internet_, PixetTest::kImage, PixetTest::pixet_, PixetTest::report_;
+  using PixetTest::host_, PixetTest::internet_, PixetTest::handles_, PixetTest::AwaitAbandonedSends, PixetTest::engine_, PixetTest::kImage, PixetTest::pixet_, PixetTest::report_;
   // What a row's calls act on; a row may change them.
   Pixet* object = pixet_.get();
   PixetHostWindow* target = window_;
@@ -169,6 +169,17 @@ Call InWindow(int width, int height, Call call) {
   }, call);
 }
 const Step kOn99 = [](Hostile& t) { t.field = 99; };  // a control the window and the report lack
+Gdiplus::Status WINAPI RefusedStartup(ULONG_PTR*, const Gdiplus::GdiplusStartupInput*, Gdiplus::GdiplusStartupOutput*) {
+  return Gdiplus::GenericError;
+}
+// `call` while the engine refuses to start.
+Call EngineRefuses(Call call) {
+  return Around([](Hostile& t) { t.engine_.Replace("GdiplusStartup", reinterpret_cast<void*>(&RefusedStartup)); }, call);
+}
+// `call` while every call the library makes to the system's `function` fails.
+Call Failing(std::string function, Call call) {
+  return Around([=](Hostile& t) { t.handles_.Fail(function); }, call);
+}
 const Step kPutPhoto = [](Hostile&) { PutBitmap(FilePixels(Sample("photo.png"))); };
 class UnboundPixet : public Pixet {  // its binding fails
  public:
@@ -299,7 +310,7 @@ std::vector<Row> Rows() {
   // Downloads. The local name is what follows the last "/", query string included; a name
   // the system cannot hold, or that would name the folder itself or a device, stores nothing.
   const std::string img = "http://127.0.0.1:{port}/img/";
-  const Step fail_open = [](Hostile& t) { t.internet_.FailOpen(true); };
+  const Step fail_open = [](Hostile& t) { t.handles_.Fail("InternetOpenA"); };
   for (const char* scheme : {"http", "HTTP", "HtTp"})
     rows.push_back(Fetch(std::string("Scheme_") + scheme, scheme + img.substr(4) + "dl.png", 1, "dl.png", "photo.png"));
   for (const char* segment : {"", ".", "..", "...", "NUL", "com1.png", "COM1:", "COM1:.png", "COM\xb9",
@@ -358,7 +369,9 @@ std::vector<Row> Rows() {
       {"Web_Answer404", Do(kWeb, web + "missing-image"), 0, {"The web server answered with status 404!"}},
       {"Web_Answer500", Do(kWeb, web + "error-image"), 0, {"The web server answered with status 500!"}},
       {"Web_ServerNeverAnswers", limits(1000, 0, within(3000, Do(kWeb, web + "stall.png"))), 0, late},
-      {"Web_HandshakeNeverAnswers", limits(1000, 0, within(3000, Do(kWeb, "https://localhost:{mute}/a.png"))), 0, late},
+      // The send it stopped waiting for goes on, holding the library, till the server hangs up (after 3 s).
+      {"Web_HandshakeNeverAnswers", Around([](Hostile&) {}, limits(1000, 0, within(3000, Do(kWeb,
+       "https://localhost:{mute}/a.png"))), [](Hostile& t) { t.AwaitAbandonedSends(); }), 0, late},
       {"Web_OverSizeLimit", limits(0, 1000, Do(kWeb, web + "photo.png")), 0, {"The image is larger than the size limit!"}},
       {"Web_OverSizeLimitUnannounced", limits(0, 1000, Do(kWeb, web + "unsized-photo")), 0,
        {"The image is larger than the size limit!"}},
@@ -366,7 +379,14 @@ std::vector<Row> Rows() {
       {"Web_NothingListens", Do(kWeb, "http://127.0.0.1:{closed}/a.png"), 0,
        {"An error occurred calling InternetOpenUrl function!"}},
       {"Web_NotAnAddress", Do(kWeb, photo), 0, {"Not a web address: give an http:// or https:// address!"}},
+      {"Web_BodyFileFails", Failing("CreateFileA", Do(kWeb, web + "photo.png")), 0,
+       {"The download could not be written to the temporary folder!"}},
   });
+  // The engine refuses to start: every method that needs it says so, and changes nothing.
+  for (const Method& m : kMethods)
+    rows.push_back({std::string("EngineRefuses_") + m.label, EngineRefuses(Do(m.verb, photo, Out("png"))),
+                    m.verb == kLoad || m.verb == kLoadReport ? kNoFile : 0,  // no converted file to open
+                    m.verb == kCopy ? Texts{"Error initializing GDI+", kLoadFailed} : Texts{"Error initializing GDI+"}});
 
   // Host oddities: missing controls, odd window sizes, no current window.
   for (const Method& m : kMethods)

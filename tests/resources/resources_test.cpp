@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/test_seams.h"
 #include "support/fixture.h"
 
 using namespace pixet::testing;
@@ -15,15 +14,15 @@ constexpr char kProgramLogo[] = "16x16 ff00ff00", kLibraryLogo[] = "20x12 ffffff
 
 class Resources : public PixetTest {
  protected:
-  // "WxH centre-ARGB" of an engine image, which is then disposed through the library's table.
-  static std::string Seen(std::intptr_t handle) {
+  // "WxH centre-ARGB" of an engine image, which is then disposed as the caller owns it.
+  std::string Seen(std::intptr_t handle) {
     auto* image = reinterpret_cast<Gdiplus::GpBitmap*>(handle);
     UINT w = 0, h = 0;
     Gdiplus::ARGB centre = 0;
     Gdiplus::DllExports::GdipGetImageWidth(image, &w);
     Gdiplus::DllExports::GdipGetImageHeight(image, &h);
     Gdiplus::DllExports::GdipBitmapGetPixel(image, static_cast<INT>(w / 2), static_cast<INT>(h / 2), &centre);
-    if (image != nullptr) PixetEngineTable()->GdipDisposeImage(image);
+    if (image != nullptr) Gdiplus::DllExports::GdipDisposeImage(image), engine_.Objects().Gone(image);
     char text[40];
     std::snprintf(text, sizeof text, "%ux%u %08lx", w, h, static_cast<unsigned long>(centre));
     return text;

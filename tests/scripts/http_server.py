@@ -2,7 +2,8 @@
 # Test HTTP server on 127.0.0.1, with the same answers over TLS for "localhost".
 #   http_server.py start DIR INFO   serves in the background; INFO gets "PORT CLOSED_PORT PID
 #                                   TLS UNTRUSTED OTHER_NAME MUTE" once it listens (nothing
-#                                   listens on CLOSED_PORT; MUTE takes connections, never answers)
+#                                   listens on CLOSED_PORT; MUTE takes connections, never
+#                                   answers, and hangs up after 3 s)
 #   http_server.py stop INFO        stops that server and removes INFO
 # TLS: a throwaway authority (INFO's folder/tls/ca.der, for the tests to trust) signs TLS's
 # certificate and OTHER_NAME's (for elsewhere.test); another one signs UNTRUSTED's.
@@ -76,6 +77,12 @@ def serve_tls(folder, tls, leaf):
     return server.server_address[1]
 
 
+def hang_up_later(listening):
+    while True:
+        connection, _ = listening.accept()
+        threading.Timer(3, connection.close).start()
+
+
 def start(folder, info):
     if os.path.exists(info):
         os.remove(info)
@@ -95,9 +102,10 @@ def start(folder, info):
         server.folder, server.daemon_threads = folder, True
         closed = socket.socket()  # bound for good and never listening: connections are refused
         closed.bind(("127.0.0.1", 0))
-        mute = socket.socket()  # the system takes connections into its queue; no one answers them
+        mute = socket.socket()  # takes connections, never answers, hangs up after 3 s
         mute.bind(("127.0.0.1", 0))
         mute.listen(64)
+        threading.Thread(target=hang_up_later, args=(mute,), daemon=True).start()
         secure = [serve_tls(folder, tls, leaf) for leaf in ("tls", "untrusted", "other")]
         with open(info + ".tmp", "w") as f:
             f.write("%d %d %d %d %d %d %d\n" % ((server.server_address[1], closed.getsockname()[1], os.getpid()) +

@@ -1,49 +1,79 @@
 #include "support/counters.h"
 
+#include <wininet.h>
+
 #include <string_view>
 #include <tuple>
 #include <type_traits>
+
+#include "support/imports.h"
 
 namespace pixet::testing {
 
 namespace {
 
-EngineCounter* g_engine = nullptr;
-InternetCounter* g_internet = nullptr;
+// The counters alive now; set and cleared on the test's thread, read by hooks on any thread.
+std::atomic<EngineCounter*> g_engine{nullptr};
+std::atomic<InternetCounter*> g_internet{nullptr};
+std::atomic<HandleCounter*> g_handles{nullptr};
 
-enum class Role { Plain, Startup, Shutdown, Makes, MakesFromStream, MakesHbitmap, Disposes, Session, Opens, Reads, Closes };
+// ---- Engine entries, answered with shims by the DLL's GetProcAddress -----------------
 
-template <class T>
-struct member_type;
-template <class T, class C>
-struct member_type<T C::*> {
-  using type = T;
-};
+// The engine's entry points that the tests count, with the SDK prototypes that type them.
+#define PIXET_COUNTED_ENTRIES(X)                                                         \
+  X(GdiplusStartup, Gdiplus::GdiplusStartup)                                             \
+  X(GdiplusShutdown, Gdiplus::GdiplusShutdown)                                           \
+  X(GdipLoadImageFromFile, Gdiplus::DllExports::GdipLoadImageFromFile)                   \
+  X(GdipDisposeImage, Gdiplus::DllExports::GdipDisposeImage)                             \
+  X(GdipGetImageEncodersSize, Gdiplus::DllExports::GdipGetImageEncodersSize)             \
+  X(GdipGetImageEncoders, Gdiplus::DllExports::GdipGetImageEncoders)                     \
+  X(GdipSaveImageToFile, Gdiplus::DllExports::GdipSaveImageToFile)                       \
+  X(GdipCreateHBITMAPFromBitmap, Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap)       \
+  X(GdipCreateBitmapFromScan0, Gdiplus::DllExports::GdipCreateBitmapFromScan0)           \
+  X(GdipCreateImageAttributes, Gdiplus::DllExports::GdipCreateImageAttributes)           \
+  X(GdipDisposeImageAttributes, Gdiplus::DllExports::GdipDisposeImageAttributes)         \
+  X(GdipDeleteGraphics, Gdiplus::DllExports::GdipDeleteGraphics)                         \
+  X(GdipCreateBitmapFromGraphics, Gdiplus::DllExports::GdipCreateBitmapFromGraphics)     \
+  X(GdipCreateFromHDC, Gdiplus::DllExports::GdipCreateFromHDC)                           \
+  X(GdipGetImageGraphicsContext, Gdiplus::DllExports::GdipGetImageGraphicsContext)       \
+  X(GdipCreateBitmapFromStream, Gdiplus::DllExports::GdipCreateBitmapFromStream)         \
+  X(GdipCreateBitmapFromHBITMAP, Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP)
 
-// Wraps one table entry: notes what the call makes or lets go of around the real entry.
-template <auto Member, Role R, class Fn = typename member_type<decltype(Member)>::type>
+enum class Role { Plain, Startup, Shutdown, Makes, MakesFromStream, MakesHbitmap, Disposes };
+
+constexpr Role RoleOf(std::string_view name) {
+  if (name == "GdiplusStartup") return Role::Startup;
+  if (name == "GdiplusShutdown") return Role::Shutdown;
+  if (name == "GdipCreateBitmapFromStream") return Role::MakesFromStream;
+  if (name == "GdipCreateHBITMAPFromBitmap") return Role::MakesHbitmap;
+  if (name.find("Dispose") != std::string_view::npos || name == "GdipDeleteGraphics") return Role::Disposes;
+  if (name.find("Create") != std::string_view::npos || name == "GdipLoadImageFromFile" ||
+      name == "GdipGetImageGraphicsContext")
+    return Role::Makes;
+  return Role::Plain;
+}
+
+template <class Tag, class Fn>
 struct Shim;
 
-template <auto Member, Role R, class Ret, class... P>
-struct Shim<Member, R, Ret(WINAPI*)(P...)> {
-  static inline Ret(WINAPI* original)(P...) = nullptr;
+template <class Tag, class Ret, class... P>
+struct Shim<Tag, Ret(WINAPI*)(P...)> {
+  using Fn = Ret(WINAPI*)(P...);
+  static constexpr Role R = RoleOf(Tag::kName);
+  static inline std::atomic<Fn> original{nullptr}, replacement{nullptr};
 
   static Ret WINAPI Call(P... args) {
     EngineCounter* engine = g_engine;
-    InternetCounter* internet = g_internet;
     [[maybe_unused]] const auto first = std::get<0>(std::tie(args...));
     if constexpr (R == Role::Shutdown) if (engine != nullptr) engine->OnShutdown();
     if constexpr (R == Role::Disposes) if (engine != nullptr && first != nullptr) engine->Objects().Gone(first);
     if constexpr (R == Role::MakesFromStream) if (engine != nullptr && first != nullptr) engine->OnStream(first);
-    if constexpr (R == Role::Closes) if (internet != nullptr) internet->Handles().Gone(first);
-    if constexpr (R == Role::Reads) if (internet != nullptr) internet->OnRead();
-    if constexpr (R == Role::Session) {
-      if (internet != nullptr && internet->fail_open()) return ::SetLastError(ERROR_INTERNET_INTERNAL_ERROR), nullptr;
-    }
+    const Fn replaced = replacement;
+    const Fn entry = replaced != nullptr ? replaced : original.load();
     if constexpr (std::is_void_v<Ret>) {
-      original(args...);
+      entry(args...);
     } else {
-      const Ret result = original(args...);
+      const Ret result = entry(args...);
       if constexpr (R == Role::Startup) if (engine != nullptr && result == Gdiplus::Ok) engine->OnStartup();
       if constexpr (R == Role::Makes || R == Role::MakesFromStream) {
         const auto out = std::get<sizeof...(P) - 1>(std::tie(args...));
@@ -51,49 +81,328 @@ struct Shim<Member, R, Ret(WINAPI*)(P...)> {
       }
       if constexpr (R == Role::MakesHbitmap) {
         const auto out = std::get<1>(std::tie(args...));
-        if (engine != nullptr && result == Gdiplus::Ok && out != nullptr) engine->OnHbitmap(*out);
+        if (result == Gdiplus::Ok && out != nullptr) {
+          if (engine != nullptr) engine->OnHbitmap(*out);
+          if (HandleCounter* handles = g_handles) handles->gdi_objects.Made(*out);
+        }
       }
-      if constexpr (R == Role::Session || R == Role::Opens) if (internet != nullptr) internet->Handles().Made(result);
       return result;
     }
   }
-
-  template <class Table>
-  static void Install(Table& table) {
-    original = table.*Member;
-    if (original != nullptr) table.*Member = &Call;
+  static FARPROC Bind(FARPROC real) {
+    original = reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(real));
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&Call));
   }
+  static void Replace(void* with) { replacement = reinterpret_cast<Fn>(with); }
 };
 
-constexpr Role RoleOf(std::string_view name) {
-  constexpr auto npos = std::string_view::npos;
-  if (name == "GdiplusStartup") return Role::Startup;
-  if (name == "GdiplusShutdown") return Role::Shutdown;
-  if (name == "GdipCreateBitmapFromStream") return Role::MakesFromStream;
-  if (name == "GdipCreateHBITMAPFromBitmap") return Role::MakesHbitmap;
-  if (name.find("Dispose") != npos || name == "GdipDeleteGraphics") return Role::Disposes;
-  if (name.find("Create") != npos || name == "GdipLoadImageFromFile" || name == "GdipGetImageGraphicsContext")
-    return Role::Makes;
-  return Role::Plain;
+struct EntryShim {
+  FARPROC (*bind)(FARPROC real);
+  void (*replace)(void* with);
+};
+
+#define PIXET_TAG(name, declaration) \
+  struct Tag_##name {                \
+    static constexpr char kName[] = #name; \
+  };
+PIXET_COUNTED_ENTRIES(PIXET_TAG)
+#undef PIXET_TAG
+
+const std::map<std::string_view, EntryShim>& EntryShims() {
+#define PIXET_SHIM(name, declaration) \
+  {#name, {&Shim<Tag_##name, decltype(&declaration)>::Bind, &Shim<Tag_##name, decltype(&declaration)>::Replace}},
+  static const std::map<std::string_view, EntryShim> shims = {PIXET_COUNTED_ENTRIES(PIXET_SHIM)};
+#undef PIXET_SHIM
+  return shims;
+}
+
+// ---- The DLL's imports ----------------------------------------------------------------
+
+// The real function behind each hook, filled once by InstallImportHooks.
+#define PIXET_REAL(name) decltype(&::name) real_##name = nullptr;
+#define PIXET_HOOKED(X)                                                                              \
+  X(GetProcAddress) X(CreateCompatibleDC) X(DeleteDC) X(CreateCompatibleBitmap) X(CreatePalette)     \
+  X(DeleteObject) X(SelectObject) X(SelectPalette) X(GetDC) X(GetWindowDC) X(ReleaseDC)              \
+  X(OpenClipboard) X(CloseClipboard) X(SetClipboardData) X(SendMessageA) X(LoadImageA) X(CreateFileA) \
+  X(CloseHandle) X(CreateThread) X(GlobalAlloc) X(GlobalFree) X(GlobalLock)          \
+  X(GlobalUnlock) X(LoadLibraryA) X(LoadLibraryW) X(FreeLibrary) X(GetModuleHandleExA)               \
+  X(FreeLibraryAndExitThread) X(CreateStreamOnHGlobal) X(InternetOpenA) X(InternetOpenUrlA)          \
+  X(InternetConnectA) X(HttpOpenRequestA) X(InternetReadFile) X(InternetCloseHandle)
+PIXET_HOOKED(PIXET_REAL)
+#undef PIXET_REAL
+
+HandleCounter* Handles() { return g_handles; }
+bool Failing(const char* name) {
+  HandleCounter* handles = g_handles;
+  if (handles == nullptr || !handles->Failing(name)) return false;
+  ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  return true;
+}
+
+// Notes what `dc` had before the library's first selection of that kind into it, and
+// forgets it once the library selects that back.
+void Selected(HDC dc, HGDIOBJ object, HGDIOBJ previous) {
+  HandleCounter* h = Handles();
+  if (h == nullptr || previous == nullptr || previous == HGDI_ERROR) return;
+  const std::pair<HDC, DWORD> key{dc, ::GetObjectType(object)};
+  std::lock_guard<std::mutex> lock(h->selections_mutex);
+  const auto found = h->originals.find(key);
+  if (found == h->originals.end())
+    h->originals.emplace(key, previous);
+  else if (found->second == object)
+    h->originals.erase(found);
+}
+// A DC let go of: anything of the library's still selected in it is counted.
+void LetGo(HDC dc) {
+  HandleCounter* h = Handles();
+  if (h == nullptr) return;
+  std::lock_guard<std::mutex> lock(h->selections_mutex);
+  for (auto at = h->originals.begin(); at != h->originals.end();)
+    if (at->first.first == dc) ++h->selections_left, at = h->originals.erase(at); else ++at;
+}
+
+template <class T>
+void Note(LiveSet HandleCounter::*set, T thing, bool made) {
+  if (HandleCounter* h = Handles(); h != nullptr && thing != nullptr) made ? (h->*set).Made(thing) : (h->*set).Gone(thing);
+}
+
+FARPROC WINAPI HookGetProcAddress(HMODULE module, LPCSTR name) {
+  const FARPROC real = real_GetProcAddress(module, name);
+  if (real == nullptr || IS_INTRESOURCE(name) || module != ::GetModuleHandleA("gdiplus.dll")) return real;
+  const auto found = EntryShims().find(name);
+  return found != EntryShims().end() ? found->second.bind(real) : real;
+}
+HDC WINAPI HookCreateCompatibleDC(HDC dc) {
+  if (Failing("CreateCompatibleDC")) return nullptr;
+  HDC made = real_CreateCompatibleDC(dc);
+  return Note(&HandleCounter::dcs, made, true), made;
+}
+BOOL WINAPI HookDeleteDC(HDC dc) {
+  LetGo(dc);
+  Note(&HandleCounter::dcs, dc, false);
+  return real_DeleteDC(dc);
+}
+HBITMAP WINAPI HookCreateCompatibleBitmap(HDC dc, int width, int height) {
+  if (Failing("CreateCompatibleBitmap")) return nullptr;
+  HBITMAP made = real_CreateCompatibleBitmap(dc, width, height);
+  return Note(&HandleCounter::gdi_objects, made, true), made;
+}
+HPALETTE WINAPI HookCreatePalette(const LOGPALETTE* palette) {
+  HPALETTE made = real_CreatePalette(palette);
+  return Note(&HandleCounter::gdi_objects, made, true), made;
+}
+BOOL WINAPI HookDeleteObject(HGDIOBJ object) {
+  const BOOL done = real_DeleteObject(object);
+  if (done) Note(&HandleCounter::gdi_objects, object, false);
+  return done;
+}
+HGDIOBJ WINAPI HookSelectObject(HDC dc, HGDIOBJ object) {
+  HGDIOBJ previous = real_SelectObject(dc, object);
+  return Selected(dc, object, previous), previous;
+}
+HPALETTE WINAPI HookSelectPalette(HDC dc, HPALETTE palette, BOOL background) {
+  HPALETTE previous = real_SelectPalette(dc, palette, background);
+  return Selected(dc, palette, previous), previous;
+}
+HDC WINAPI HookGetDC(HWND window) {
+  if (Failing("GetDC")) return nullptr;
+  HDC got = real_GetDC(window);
+  return Note(&HandleCounter::dcs, got, true), got;
+}
+HDC WINAPI HookGetWindowDC(HWND window) {
+  HDC got = real_GetWindowDC(window);
+  return Note(&HandleCounter::dcs, got, true), got;
+}
+int WINAPI HookReleaseDC(HWND window, HDC dc) {
+  LetGo(dc);
+  Note(&HandleCounter::dcs, dc, false);
+  return real_ReleaseDC(window, dc);
+}
+BOOL WINAPI HookOpenClipboard(HWND owner) {
+  if (Failing("OpenClipboard")) return FALSE;
+  const BOOL opened = real_OpenClipboard(owner);
+  if (HandleCounter* h = Handles(); h != nullptr && opened) ++h->clipboard_opens;
+  return opened;
+}
+BOOL WINAPI HookCloseClipboard() {
+  const BOOL closed = real_CloseClipboard();
+  if (HandleCounter* h = Handles(); h != nullptr && closed) --h->clipboard_opens;
+  return closed;
+}
+HANDLE WINAPI HookSetClipboardData(UINT format, HANDLE data) {
+  HANDLE taken = real_SetClipboardData(format, data);
+  if (HandleCounter* h = Handles(); h != nullptr && taken != nullptr) h->gdi_objects.HandedOver(data), h->blocks.HandedOver(data);
+  return taken;
+}
+LRESULT WINAPI HookSendMessageA(HWND window, UINT message, WPARAM w, LPARAM l) {
+  if (HandleCounter* h = Handles(); h != nullptr && message == STM_SETIMAGE && w == IMAGE_BITMAP)
+    h->gdi_objects.HandedOver(reinterpret_cast<HGDIOBJ>(l));
+  return real_SendMessageA(window, message, w, l);
+}
+HANDLE WINAPI HookLoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int height, UINT flags) {
+  HANDLE loaded = real_LoadImageA(instance, name, type, width, height, flags);
+  if (type == IMAGE_BITMAP) Note(&HandleCounter::gdi_objects, loaded, true);
+  return loaded;
+}
+HANDLE WINAPI HookCreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
+                              DWORD attributes, HANDLE model) {
+  if (Failing("CreateFileA")) return INVALID_HANDLE_VALUE;
+  HANDLE file = real_CreateFileA(name, access, share, security, how, attributes, model);
+  if (file != INVALID_HANDLE_VALUE) Note(&HandleCounter::files, file, true);
+  return file;
+}
+BOOL WINAPI HookCloseHandle(HANDLE handle) {
+  // The runtime linked into the DLL closes handles of its own too (its events, for one, made
+  // once per process): only files and threads count.
+  if (HandleCounter* h = Handles()) h->files.HandedOver(handle), h->threads.HandedOver(handle);
+  return real_CloseHandle(handle);
+}
+HANDLE WINAPI HookCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack, LPTHREAD_START_ROUTINE start,
+                               LPVOID parameter, DWORD flags, LPDWORD id) {
+  HANDLE made = real_CreateThread(security, stack, start, parameter, flags, id);
+  return Note(&HandleCounter::threads, made, true), made;
+}
+HGLOBAL WINAPI HookGlobalAlloc(UINT flags, SIZE_T bytes) {
+  if (Failing("GlobalAlloc")) return nullptr;
+  HGLOBAL made = real_GlobalAlloc(flags, bytes);
+  return Note(&HandleCounter::blocks, made, true), made;
+}
+HGLOBAL WINAPI HookGlobalFree(HGLOBAL block) {
+  HGLOBAL left = real_GlobalFree(block);
+  if (left == nullptr) Note(&HandleCounter::blocks, block, false);
+  return left;
+}
+LPVOID WINAPI HookGlobalLock(HGLOBAL block) {
+  LPVOID at = real_GlobalLock(block);
+  if (HandleCounter* h = Handles(); h != nullptr && at != nullptr) h->locks.Add(block, 1);
+  return at;
+}
+BOOL WINAPI HookGlobalUnlock(HGLOBAL block) {
+  if (HandleCounter* h = Handles()) h->locks.Add(block, -1);
+  return real_GlobalUnlock(block);
+}
+HMODULE WINAPI HookLoadLibraryA(LPCSTR name) {
+  if (Failing("LoadLibraryA")) return nullptr;
+  HMODULE module = real_LoadLibraryA(name);
+  if (HandleCounter* h = Handles(); h != nullptr && module != nullptr) h->modules.Add(module, 1);
+  return module;
+}
+HMODULE WINAPI HookLoadLibraryW(LPCWSTR name) {
+  HMODULE module = real_LoadLibraryW(name);
+  if (HandleCounter* h = Handles(); h != nullptr && module != nullptr) h->modules.Add(module, 1);
+  return module;
+}
+BOOL WINAPI HookFreeLibrary(HMODULE module) {
+  const BOOL freed = real_FreeLibrary(module);
+  if (HandleCounter* h = Handles(); h != nullptr && freed) h->modules.Add(module, -1);
+  return freed;
+}
+BOOL WINAPI HookGetModuleHandleExA(DWORD flags, LPCSTR name, HMODULE* module) {
+  const BOOL got = real_GetModuleHandleExA(flags, name, module);
+  if (HandleCounter* h = Handles(); h != nullptr && got && !(flags & GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT))
+    h->modules.Add(*module, 1);
+  return got;
+}
+VOID WINAPI HookFreeLibraryAndExitThread(HMODULE module, DWORD code) {
+  if (HandleCounter* h = Handles()) h->modules.Add(module, -1);
+  real_FreeLibraryAndExitThread(module, code);
+}
+HRESULT WINAPI HookCreateStreamOnHGlobal(HGLOBAL block, BOOL release, LPSTREAM* stream) {
+  const HRESULT made = real_CreateStreamOnHGlobal(block, release, stream);
+  if (HandleCounter* h = Handles(); h != nullptr && SUCCEEDED(made) && release) h->blocks.HandedOver(block);
+  return made;
+}
+
+template <class T>
+T Opened(T handle) {
+  if (InternetCounter* internet = g_internet) internet->Handles().Made(handle);
+  return handle;
+}
+HINTERNET WINAPI HookInternetOpenA(LPCSTR agent, DWORD access, LPCSTR proxy, LPCSTR bypass, DWORD flags) {
+  if (Failing("InternetOpenA")) return ::SetLastError(ERROR_INTERNET_INTERNAL_ERROR), nullptr;
+  return Opened(real_InternetOpenA(agent, access, proxy, bypass, flags));
+}
+HINTERNET WINAPI HookInternetOpenUrlA(HINTERNET session, LPCSTR url, LPCSTR headers, DWORD length, DWORD flags,
+                                      DWORD_PTR context) {
+  return Opened(real_InternetOpenUrlA(session, url, headers, length, flags, context));
+}
+HINTERNET WINAPI HookInternetConnectA(HINTERNET session, LPCSTR host, INTERNET_PORT port, LPCSTR user, LPCSTR password,
+                                      DWORD service, DWORD flags, DWORD_PTR context) {
+  return Opened(real_InternetConnectA(session, host, port, user, password, service, flags, context));
+}
+HINTERNET WINAPI HookHttpOpenRequestA(HINTERNET connection, LPCSTR verb, LPCSTR object, LPCSTR version,
+                                      LPCSTR referrer, LPCSTR* types, DWORD flags, DWORD_PTR context) {
+  return Opened(real_HttpOpenRequestA(connection, verb, object, version, referrer, types, flags, context));
+}
+BOOL WINAPI HookInternetReadFile(HINTERNET file, LPVOID buffer, DWORD size, LPDWORD read) {
+  if (InternetCounter* internet = g_internet) internet->OnRead();
+  return real_InternetReadFile(file, buffer, size, read);
+}
+BOOL WINAPI HookInternetCloseHandle(HINTERNET handle) {
+  if (InternetCounter* internet = g_internet) internet->Handles().Gone(handle);
+  return real_InternetCloseHandle(handle);
 }
 
 // How many references others than the counter hold on a stream it keeps one on.
-ULONG OthersHolding(IStream* stream) { return stream->AddRef(), stream->Release() - 1; }
+ULONG OthersHolding(IStream* stream) {
+  stream->AddRef();
+  return stream->Release() - 1;
+}
 
 }  // namespace
 
-EngineCounter::EngineCounter() : saved_(*PixetEngineTable()) {
-#define PIXET_INSTALL_SHIM(entry, declaration) \
-  Shim<&engine::Table::entry, RoleOf(#entry)>::Install(*PixetEngineTable());
-  PIXET_ENGINE_ENTRIES(PIXET_INSTALL_SHIM)
-#undef PIXET_INSTALL_SHIM
-  g_engine = this;
+void InstallImportHooks() {
+  HMODULE dll = ::GetModuleHandleA("pixet.dll");
+#define PIXET_PATCH(name)                                                                         \
+  real_##name = reinterpret_cast<decltype(&::name)>(                                              \
+      reinterpret_cast<void (*)()>(PatchImport(dll, #name, reinterpret_cast<void*>(&Hook##name))));
+  PIXET_HOOKED(PIXET_PATCH)
+#undef PIXET_PATCH
 }
+
+void LiveSet::Made(const void* thing) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (thing != nullptr) live_.insert(thing);
+}
+void LiveSet::Gone(const void* thing) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  unknown_ += live_.erase(thing) == 0;
+}
+void LiveSet::HandedOver(const void* thing) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  live_.erase(thing);
+}
+std::size_t LiveSet::Live() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return live_.size();
+}
+int LiveSet::Unknown() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return unknown_;
+}
+
+void RefCounts::Add(const void* thing, int delta) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  counts_[thing] += delta;
+}
+std::size_t RefCounts::Held() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::size_t held = 0;
+  for (const auto& entry : counts_) held += entry.second > 0;
+  return held;
+}
+
+EngineCounter::EngineCounter() { g_engine = this; }
 
 EngineCounter::~EngineCounter() {
   g_engine = nullptr;
-  *PixetEngineTable() = saved_;
+  for (const std::string& name : replaced_) EntryShims().at(name).replace(nullptr);
   for (const Stream& s : streams_) s.stream->Release();
+}
+
+void EngineCounter::Replace(const char* name, void* replacement) {
+  EntryShims().at(name).replace(replacement);
+  replaced_.push_back(name);
 }
 
 void EngineCounter::OnStream(IStream* stream) {
@@ -115,7 +424,8 @@ int EngineCounter::StreamsLeft() {
   std::vector<Stream> held;
   for (const Stream& s : streams_) {
     if (OthersHolding(s.stream) > 0) {
-      held.push_back(s), ++left;
+      held.push_back(s);
+      ++left;
     } else {
       s.stream->Release();
       left += s.block != nullptr && ::GlobalSize(s.block) != 0;
@@ -125,20 +435,40 @@ int EngineCounter::StreamsLeft() {
   return left;
 }
 
-InternetCounter::InternetCounter() : saved_(*PixetInternetTable()) {
-  internet::Table& table = *PixetInternetTable();
-  Shim<&internet::Table::InternetOpenA, Role::Session>::Install(table);
-  Shim<&internet::Table::InternetOpenUrlA, Role::Opens>::Install(table);
-  Shim<&internet::Table::InternetConnectA, Role::Opens>::Install(table);
-  Shim<&internet::Table::HttpOpenRequestA, Role::Opens>::Install(table);
-  Shim<&internet::Table::InternetReadFile, Role::Reads>::Install(table);
-  Shim<&internet::Table::InternetCloseHandle, Role::Closes>::Install(table);
-  g_internet = this;
+InternetCounter::InternetCounter() { g_internet = this; }
+InternetCounter::~InternetCounter() { g_internet = nullptr; }
+
+HandleCounter::HandleCounter() { g_handles = this; }
+HandleCounter::~HandleCounter() { g_handles = nullptr; }
+
+void HandleCounter::Fail(const std::string& name) {
+  std::lock_guard<std::mutex> lock(fail_mutex_);
+  failing_.insert(name);
 }
 
-InternetCounter::~InternetCounter() {
-  g_internet = nullptr;
-  *PixetInternetTable() = saved_;
+bool HandleCounter::Failing(const char* name) {
+  std::lock_guard<std::mutex> lock(fail_mutex_);
+  return !failing_.empty() && failing_.count(name) != 0;
+}
+
+std::vector<std::string> HandleCounter::Left() {
+  std::vector<std::string> left;
+  const auto add = [&](std::size_t count, const char* what) {
+    if (count != 0) left.push_back(std::to_string(count) + " " + what);
+  };
+  add(dcs.Live(), "device contexts not released");
+  add(dcs.Unknown(), "device contexts released that were not the library's");
+  add(gdi_objects.Live(), "GDI objects not deleted");
+  add(gdi_objects.Unknown(), "GDI objects deleted that were not the library's");
+  add(selections_left, "DCs let go of with an object still selected");
+  add(clipboard_opens < 0 ? 0 : clipboard_opens.load(), "clipboard opens not closed");
+  add(blocks.Live(), "memory blocks not freed");
+  add(blocks.Unknown(), "memory blocks freed that were not the library's");
+  add(locks.Held(), "memory blocks left locked");
+  add(files.Live(), "files left open");
+  add(threads.Live(), "thread handles left open");
+  add(modules.Held(), "modules left loaded");
+  return left;
 }
 
 }  // namespace pixet::testing

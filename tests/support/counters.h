@@ -1,27 +1,39 @@
-// While a counter lives, the library's table entries go through shims that track what it
-// makes until it lets go of it, so a test can see that nothing was left behind: engine
-// start-ups, objects and the streams handed to the engine; WinINet handles and reads.
-// The shims may run on several threads at once; read the results once the calls are done.
+// What pixet.dll makes and lets go of, seen through its imports: the tests run the DLL that
+// ships, with its import address table pointed at counting hooks (InstallImportHooks, once
+// per process, before the first object binds) and its look-ups of engine entry points
+// answered with counting shims. The hooks always forward to the real functions; a counter
+// only switches the tallies on while it lives, so a test sees that nothing was left behind:
+// engine start-ups, objects and streams; WinINet handles; device contexts, GDI objects and
+// what is selected into DCs; clipboard opens; memory blocks and their locks; files, threads
+// and loaded modules. Bitmaps handed to a control or to the clipboard, and blocks
+// handed to a stream, belong to their receivers and leave the tallies.
+// The hooks run on any thread; read the tallies once the calls are done.
 #pragma once
 
 #include <windows.h>
+#include <objidl.h>
 
 #include <atomic>
+#include <map>
 #include <mutex>
 #include <set>
+#include <string>
 #include <vector>
 
-#include "core/test_seams.h"
+#include "core/gdiplus_include.h"
 
 namespace pixet::testing {
+
+void InstallImportHooks();
 
 // Things made and not yet let go of, and lets-go of things never made (twice, or foreign).
 class LiveSet {
  public:
-  void Made(const void* thing) { std::lock_guard<std::mutex> lock(mutex_); if (thing != nullptr) live_.insert(thing); }
-  void Gone(const void* thing) { std::lock_guard<std::mutex> lock(mutex_); unknown_ += live_.erase(thing) == 0; }
-  std::size_t Live() const { std::lock_guard<std::mutex> lock(mutex_); return live_.size(); }
-  int Unknown() const { std::lock_guard<std::mutex> lock(mutex_); return unknown_; }
+  void Made(const void* thing);
+  void Gone(const void* thing);
+  void HandedOver(const void* thing);  // gone, without complaint when unknown
+  std::size_t Live() const;
+  int Unknown() const;
 
  private:
   mutable std::mutex mutex_;
@@ -29,10 +41,21 @@ class LiveSet {
   int unknown_ = 0;
 };
 
+// Counts per thing that can be taken more than once (module references, block locks).
+class RefCounts {
+ public:
+  void Add(const void* thing, int delta);
+  std::size_t Held() const;  // things taken more often than let go of
+
+ private:
+  mutable std::mutex mutex_;
+  std::map<const void*, int> counts_;
+};
+
 class EngineCounter {
  public:
-  EngineCounter();   // wraps the entries of the current table
-  ~EngineCounter();  // puts the real entries back
+  EngineCounter();
+  ~EngineCounter();
   EngineCounter(const EngineCounter&) = delete;
   EngineCounter& operator=(const EngineCounter&) = delete;
 
@@ -44,6 +67,8 @@ class EngineCounter {
   // Streams held still, or gone with their memory block left; lets go of the others.
   int StreamsLeft();
   HBITMAP LastHbitmap() const { return last_hbitmap_; }  // the newest one the engine made
+  // While the counter lives, entry `name` runs `replacement` (of the entry's own type) instead.
+  void Replace(const char* name, void* replacement);
 
   // Called by the shims.
   void OnStartup() { ++startups_; }
@@ -58,7 +83,7 @@ class EngineCounter {
   LiveSet objects_;
   std::mutex mutex_;
   std::vector<Stream> streams_;  // each with a reference of the counter's own
-  engine::Table saved_;
+  std::vector<std::string> replaced_;
 };
 
 class InternetCounter {
@@ -68,17 +93,40 @@ class InternetCounter {
   InternetCounter(const InternetCounter&) = delete;
   InternetCounter& operator=(const InternetCounter&) = delete;
 
-  void FailOpen(bool on) { fail_open_ = on; }  // InternetOpenA fails while on
-  bool fail_open() const { return fail_open_; }
   int Reads() const { return reads_; }
   LiveSet& Handles() { return handles_; }
   void OnRead() { ++reads_; }
 
  private:
-  std::atomic<bool> fail_open_{false};
   std::atomic<int> reads_{0};
   LiveSet handles_;
-  internet::Table saved_;
+};
+
+class HandleCounter {
+ public:
+  HandleCounter();
+  ~HandleCounter();
+  HandleCounter(const HandleCounter&) = delete;
+  HandleCounter& operator=(const HandleCounter&) = delete;
+
+  // What is left, one line per kind ("2 device contexts not released"); empty when all balance.
+  std::vector<std::string> Left();
+  // While the counter lives, every call the DLL makes to import `name` fails as that function
+  // fails (its failure value, with ERROR_NOT_ENOUGH_MEMORY as the last error).
+  void Fail(const std::string& name);
+  bool Failing(const char* name);
+
+  LiveSet dcs, gdi_objects, blocks, files, threads;
+  RefCounts modules, locks;
+  std::atomic<int> clipboard_opens{0};
+  std::atomic<int> selections_left{0};  // DCs let go of with an object of the library's still selected
+  // Per DC and object type, what was selected before the library's first selection.
+  std::mutex selections_mutex;
+  std::map<std::pair<HDC, DWORD>, HGDIOBJ> originals;
+
+ private:
+  std::mutex fail_mutex_;
+  std::set<std::string> failing_;
 };
 
 }  // namespace pixet::testing

@@ -32,11 +32,7 @@ void PixetTest::TearDown() {
     EXPECT_FALSE(FileExists(file)) << file << " left behind";
     ::DeleteFileA(file.c_str());
   }
-  // Opened for a window that no call names as owner (the report's), as another program
-  // would: a clipboard left open for none, or for the test window, could be reopened so.
-  const bool clipboard_free = ::OpenClipboard(host_.ReportHwnd(report_)) != FALSE;
-  if (clipboard_free) ::CloseClipboard();
-  EXPECT_TRUE(clipboard_free) << "clipboard left open";
+  for (const std::string& left : handles_.Left()) ADD_FAILURE() << left;
   EXPECT_EQ(pixet_->USERESOURCE, 0) << "resource switch left on";
   const std::string name(pixet_->RESOURCESDLLNAME, sizeof pixet_->RESOURCESDLLNAME);
   EXPECT_EQ(name.find_first_not_of(' '), std::string::npos) << "resource library left named: " << name;

@@ -1,8 +1,10 @@
 // The one fixture of every suite. Each test gets the reference desktop host, a window
 // that is its thread's current window, a report, and a bound object whose engine and
-// WinINet use is counted. After every test, whatever it did, nothing may be left behind:
-// engine start-ups balance their shutdowns and no engine object, stream or block lives;
-// no WinINet handle is open; no working file is left; the clipboard can be opened; the
+// use of the engine, WinINet and the system is counted. After every test, whatever it did,
+// nothing may be left behind: engine start-ups balance their shutdowns and no engine object,
+// stream or block lives; no WinINet handle, DC, GDI object, selection, clipboard open, memory
+// block or lock, file, event, thread or module of the library's is left; no working file is
+// left; the
 // resource switch is off and no resource library is named; and every message box shown
 // was taken by the test.
 #pragma once
@@ -57,6 +59,11 @@ class PixetTest : public ::testing::Test {
   std::vector<std::string> TakeMessages();
   void Pump() { host_.PumpMessages(); }
   HWND ControlHwnd(std::int16_t field = kImage) const { return host_.State(window_, field).hwnd; }
+  // A web load that stopped waiting for its send leaves the send running, holding the
+  // library, until the server gives up: waits (at most 5 s) for it to let go.
+  void AwaitAbandonedSends() {
+    for (int i = 0; i < 100 && handles_.modules.Held() != 0; ++i) ::Sleep(50);
+  }
 
   TestHost host_;
   struct Registered {  // host_, for the test's life (from before the object is made)
@@ -69,6 +76,7 @@ class PixetTest : public ::testing::Test {
   std::unique_ptr<Pixet> pixet_ = Pixet::Create();  // before the counters: binding refills the tables
   EngineCounter engine_;
   InternetCounter internet_;
+  HandleCounter handles_;
 };
 
 // The files the library works through, in the current and the temporary folder.

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <string>
 
+#include "support/counters.h"
 #include "support/test_support.h"
 
 namespace {
@@ -31,6 +32,7 @@ void SkipListedTests() {
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   SkipListedTests();
+  pixet::testing::InstallImportHooks();  // before any object binds
   PixetRegisterHost(&pixet::testing::DefaultHost());
   const int result = RUN_ALL_TESTS();
   PixetRegisterHost(nullptr);
