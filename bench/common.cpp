@@ -39,7 +39,7 @@ bool StartEngine(ULONG_PTR& token) {
 
 void HandToImageControl(pixet::refhost::DesktopHost& host, PixetHostWindow* window, const unsigned char* bytes,
                         DWORD size) {
-  host.WritePropertyBytes(pixet::HostTarget::Of(window, kImageField), pixet::HostProperty::ImageFileBytes, bytes,
+  host.WritePropertyBytes(pixet::refhost::Target::Of(window, kImageField), pixet::refhost::Property::ImageFileBytes, bytes,
                           size);
 }
 

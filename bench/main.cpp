@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
   int status = 0;
   {
     Bench b;  // inside the engine session: it looks the encoders up
-    PixetRegisterHost(&b.host);
+    b.host.Register();
     OpenWindow(b);
     b.temp = pixet::TempDirectory();
     b.resources = data + "\\bench_resources.dll";
@@ -160,7 +160,7 @@ int main(int argc, char** argv) {
       status = RunTable(ops, o, data, token);
     }
     b.host.CloseWindow(b.window);
-    PixetRegisterHost(nullptr);
+    pixet::refhost::DesktopHost::Unregister();
   }
   Gdiplus::GdiplusShutdown(token);
   std::fflush(stdout);

@@ -140,45 +140,30 @@ std::string BatchTarget(const std::string& source, const std::string& folder, co
   return folder + "\\" + name + "." + extension;
 }
 
-// The host a batch registers: each worker thread's message boxes go to the text of the
-// source it is converting, so that they are printed with that source's lines, in the
-// order of the sources. Everything else goes to the desktop host (which guards its own
-// records; a conversion reads only the calling thread's current window from it).
-class BatchHost final : public pixet::HostRuntime {
+// The program's host: the desktop host, except that while a batch runs, each worker
+// thread's message boxes go to the text of the source it is converting, so that they are
+// printed with that source's lines, in the order of the sources. (The desktop host guards
+// its own records; a conversion reads only the calling thread's current window from it.)
+class CliHost final : public pixet::refhost::DesktopHost {
  public:
-  explicit BatchHost(pixet::refhost::DesktopHost& host) : host_(host) {}
+  using DesktopHost::DesktopHost;
 
   // Message boxes of the calling thread go to `text` until it is given null.
   static void CollectMessages(std::string* text) { messages_ = text; }
 
-  std::intptr_t ReadProperty(const pixet::HostTarget& t, pixet::HostProperty id) override {
-    return host_.ReadProperty(t, id);
-  }
-  void WriteProperty(const pixet::HostTarget& t, pixet::HostProperty id, std::intptr_t value) override {
-    host_.WriteProperty(t, id, value);
-  }
-  void WritePropertyText(const pixet::HostTarget& t, pixet::HostProperty id, const char* text) override {
-    host_.WritePropertyText(t, id, text);
-  }
-  void WritePropertyBytes(const pixet::HostTarget& t, pixet::HostProperty id, const void* bytes,
-                          std::size_t size) override {
-    host_.WritePropertyBytes(t, id, bytes, size);
-  }
-  void Redraw(const pixet::HostTarget& t) override { host_.Redraw(t); }
   // As the desktop host prints them in its RecordAndPrint mode.
-  void ShowMessage(const char* text, const char* caption, pixet::MessageIcon icon) override {
-    if (messages_ == nullptr) return host_.ShowMessage(text, caption, icon);
+  void ShowMessage(const char* text, const char* caption, pixet::refhost::Icon icon) override {
+    if (messages_ == nullptr) return DesktopHost::ShowMessage(text, caption, icon);
     Append(*messages_, "message: %s", text != nullptr ? text : "");
     if (caption != nullptr) Append(*messages_, " [%s]", caption);
     Append(*messages_, "\n");
   }
 
  private:
-  pixet::refhost::DesktopHost& host_;
   static thread_local std::string* messages_;
 };
 
-thread_local std::string* BatchHost::messages_ = nullptr;
+thread_local std::string* CliHost::messages_ = nullptr;
 
 // What converting one source printed, once it is done.
 struct Outcome {
@@ -193,9 +178,6 @@ struct Outcome {
 // are done. With `progress`, a line on stderr counts the sources done so far.
 int RunBatch(Context& c, FileMethod method, const char* name, const Args& sources, const Args& targets,
              std::size_t workers, bool progress) {
-  BatchHost host(c.host);
-  pixet::HostRuntime* const before = PixetRegisteredHost();
-  PixetRegisterHost(&host);
   // The objects bind to the engine here, one after the other: binding fills the
   // engine's process-wide entry table, which conversions on other threads read. The
   // first worker uses the program's object; without an engine, no more are made.
@@ -214,10 +196,10 @@ int RunBatch(Context& c, FileMethod method, const char* name, const Args& source
   const auto work = [&](Pixet* pixet) {
     for (std::size_t i; (i = next++) < sources.size();) {
       Outcome outcome;
-      BatchHost::CollectMessages(&outcome.err);
+      CliHost::CollectMessages(&outcome.err);
       outcome.code = ReportWriteTo(outcome.out, name, targets[i],
                                    [&] { return (pixet->*method)(sources[i].c_str(), targets[i].c_str()); });
-      BatchHost::CollectMessages(nullptr);
+      CliHost::CollectMessages(nullptr);
       outcome.done = true;
       std::lock_guard<std::mutex> lock(mutex);
       outcomes[i] = std::move(outcome);
@@ -249,7 +231,6 @@ int RunBatch(Context& c, FileMethod method, const char* name, const Args& source
     }
   }
   for (std::thread& thread : threads) thread.join();
-  PixetRegisterHost(before);
   return code;
 }
 
@@ -593,18 +574,18 @@ std::string NotAnInt(const char* name, const std::string& text) {
 // Wine), so the client area of a narrower image is wider than the image. Null when the
 // host cannot show the image.
 PixetHostWindow* OpenWindowShowing(pixet::refhost::DesktopHost& host, const std::string& image) {
-  using pixet::HostProperty;
-  using pixet::HostTarget;
+  using pixet::refhost::Property;
+  using pixet::refhost::Target;
   PixetHostWindow* window = host.OpenWindow(("pixet-cli " + image).c_str(), 64, 64, 0, 0);
   if (window == nullptr || !host.AddControl(window, 1, 0, 0, 64, 64, pixet::refhost::ControlKind::Image)) return nullptr;
-  host.WritePropertyText(HostTarget::Of(window, 1), HostProperty::ControlText, image.c_str());
+  host.WritePropertyText(Target::Of(window, 1), Property::ControlText, image.c_str());
   const pixet::refhost::PixelSize size = host.State(window, 1).shownImage;
   if (size.width <= 0 || size.height <= 0) return nullptr;
   host.ResizeWindow(window, size.width, size.height);
-  host.WriteProperty(HostTarget::Of(window, 1), HostProperty::PixelUnits, 1);
-  host.WriteProperty(HostTarget::Of(window, 1), HostProperty::Width, size.width);
-  host.WriteProperty(HostTarget::Of(window, 1), HostProperty::Height, size.height);
-  host.Redraw(HostTarget::Of(window, 1));  // shrinking alone does not repaint the picture
+  host.WriteProperty(Target::Of(window, 1), Property::PixelUnits, 1);
+  host.WriteProperty(Target::Of(window, 1), Property::Width, size.width);
+  host.WriteProperty(Target::Of(window, 1), Property::Height, size.height);
+  host.Redraw(Target::Of(window, 1));  // shrinking alone does not repaint the picture
   pixet::refhost::DesktopHost::SetCurrentWindow(window);
   host.PumpMessages();
   return window;
@@ -718,15 +699,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "pixet-cli: wrong arguments\nusage: pixet-cli %s\n", command->usage);
     return kUsage;
   }
-  pixet::refhost::DesktopHost host(pixet::refhost::MessageMode::RecordAndPrint);
-  PixetRegisterHost(&host);
+  CliHost host(pixet::refhost::MessageMode::RecordAndPrint);
+  host.Register();
   int code = kFailed;
   {
     auto object = Pixet::Create();
     Context context{host, *object};
     code = command->run(context, rest);
   }
-  PixetRegisterHost(nullptr);
+  CliHost::Unregister();
   std::fflush(stdout);
   return code;
 }

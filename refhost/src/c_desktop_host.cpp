@@ -4,7 +4,6 @@
 #include <cstddef>
 
 #include "core/c_boundary.h"
-#include "pixet/pixet.h"
 #include "pixet/refhost.h"
 
 namespace {
@@ -34,13 +33,12 @@ int PIXET_C_CALL PixetRegisterDesktopHost(int messageMode) {
   } catch (...) {
     return 0;
   }
-  PixetRegisterHost(g_host);
-  return 1;
+  return g_host->Register() ? 1 : 0;
 }
 
 void PIXET_C_CALL PixetReleaseDesktopHost(void) {
   if (g_host == nullptr) return;
-  if (PixetRegisteredHost() == g_host) PixetRegisterHost(nullptr);
+  DesktopHost::Unregister();
   delete g_host;
   g_host = nullptr;
 }
@@ -80,7 +78,7 @@ int PIXET_C_CALL PixetDesktopAddReportControl(PixetHostReport* report, short fie
 
 void PIXET_C_CALL PixetDesktopShowFile(PixetHostWindow* window, short field, const char* file) {
   GuardedCall(g_host, [&](DesktopHost& host) {
-    host.WritePropertyText(pixet::HostTarget::Of(window, field), pixet::HostProperty::ControlText,
+    host.WritePropertyText(pixet::refhost::Target::Of(window, field), pixet::refhost::Property::ControlText,
                            file != nullptr ? file : "");
   });
 }

@@ -12,15 +12,15 @@ namespace pixet::refhost {
 namespace {
 
 // Left, Top, Width and Height as 0 to 3; -1 for any other property.
-int GeometrySlot(HostProperty id) {
+int GeometrySlot(Property id) {
   switch (id) {
-    case HostProperty::Left:
+    case Property::Left:
       return 0;
-    case HostProperty::Top:
+    case Property::Top:
       return 1;
-    case HostProperty::Width:
+    case Property::Width:
       return 2;
-    case HostProperty::Height:
+    case Property::Height:
       return 3;
     default:
       return -1;
@@ -62,10 +62,10 @@ int DesktopHost::PixelsToUnitsY(int pixels) const { return ::MulDiv(pixels, 8, b
 
 // --- Properties ----------------------------------------------------------------------
 
-std::intptr_t DesktopHost::ReadProperty(const HostTarget& target, HostProperty id) {
+std::intptr_t DesktopHost::ReadProperty(const Target& target, Property id) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
-  if (target.kind == HostTarget::Kind::System)
-    return id == HostProperty::InstanceHandle ? reinterpret_cast<std::intptr_t>(::GetModuleHandleA(nullptr)) : 0;
+  if (target.kind == Target::Kind::System)
+    return id == Property::InstanceHandle ? reinterpret_cast<std::intptr_t>(::GetModuleHandleA(nullptr)) : 0;
   Surface* surface = nullptr;
   Control* control = nullptr;
   if (!Resolve(target, &surface, &control)) return 0;
@@ -76,24 +76,24 @@ std::intptr_t DesktopHost::ReadProperty(const HostTarget& target, HostProperty i
     return slot % 2 == 0 ? PixelsToUnitsX(box[slot]) : PixelsToUnitsY(box[slot]);
   }
   switch (id) {
-    case HostProperty::PixelUnits:
+    case Property::PixelUnits:
       return surface->pixelUnits ? 1 : 0;
-    case HostProperty::ClientAreaHandle:
+    case Property::ClientAreaHandle:
       return reinterpret_cast<std::intptr_t>(surface->client);
-    case HostProperty::WindowHandle: {
+    case Property::WindowHandle: {
       const auto& written = control != nullptr ? control->writtenHandle : surface->writtenHandle;
       return written.value_or(reinterpret_cast<std::intptr_t>(TargetHwnd(surface, control)));
     }
-    case HostProperty::ImageMemoryBlock:
+    case Property::ImageMemoryBlock:
       return control != nullptr ? reinterpret_cast<std::intptr_t>(control->block.get()) : 0;
-    case HostProperty::ControlText:
+    case Property::ControlText:
       return control != nullptr ? std::strtol(control->text.c_str(), nullptr, 10) : 0;
     default:
       return 0;
   }
 }
 
-void DesktopHost::WriteProperty(const HostTarget& target, HostProperty id, std::intptr_t value) {
+void DesktopHost::WriteProperty(const Target& target, Property id, std::intptr_t value) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   Surface* surface = nullptr;
   Control* control = nullptr;
@@ -108,10 +108,10 @@ void DesktopHost::WriteProperty(const HostTarget& target, HostProperty id, std::
     return;
   }
   switch (id) {
-    case HostProperty::PixelUnits:  // a window-wide flag, whichever field names it
+    case Property::PixelUnits:  // a window-wide flag, whichever field names it
       surface->pixelUnits = value != 0;
       break;
-    case HostProperty::WindowHandle:
+    case Property::WindowHandle:
       (control != nullptr ? control->writtenHandle : surface->writtenHandle) = value;
       break;
     default:
@@ -119,11 +119,11 @@ void DesktopHost::WriteProperty(const HostTarget& target, HostProperty id, std::
   }
 }
 
-void DesktopHost::WritePropertyText(const HostTarget& target, HostProperty id, const char* text) {
+void DesktopHost::WritePropertyText(const Target& target, Property id, const char* text) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   Surface* surface = nullptr;
   Control* control = nullptr;
-  if (!Resolve(target, &surface, &control) || id != HostProperty::ControlText) return;
+  if (!Resolve(target, &surface, &control) || id != Property::ControlText) return;
   const char* given = text != nullptr ? text : "";
   if (control == nullptr) {  // the window's title
     if (surface->frame != nullptr) ::SetWindowTextA(surface->frame, given);
@@ -136,19 +136,19 @@ void DesktopHost::WritePropertyText(const HostTarget& target, HostProperty id, c
   SetImage(control, bytes.data(), bytes.size());
 }
 
-void DesktopHost::WritePropertyBytes(const HostTarget& target, HostProperty id, const void* bytes,
+void DesktopHost::WritePropertyBytes(const Target& target, Property id, const void* bytes,
                                      std::size_t size) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   Surface* surface = nullptr;
   Control* control = nullptr;
   if (!Resolve(target, &surface, &control) || control == nullptr) return;
-  if (id != HostProperty::ImageFileBytes || control->kind != ControlKind::Image) return;
+  if (id != Property::ImageFileBytes || control->kind != ControlKind::Image) return;
   SetImage(control, static_cast<const unsigned char*>(bytes), bytes != nullptr ? size : 0);
 }
 
 // --- Redraws and message boxes -------------------------------------------------------
 
-void DesktopHost::Redraw(const HostTarget& target) {
+void DesktopHost::Redraw(const Target& target) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   Surface* surface = nullptr;
   Control* control = nullptr;
@@ -160,7 +160,7 @@ void DesktopHost::Redraw(const HostTarget& target) {
   for (auto& entry : surface->controls) RedrawControl(entry.second.get());
 }
 
-void DesktopHost::ShowMessage(const char* text, const char* caption, MessageIcon icon) {
+void DesktopHost::ShowMessage(const char* text, const char* caption, Icon icon) {
   Message message;
   message.text = text != nullptr ? text : "";
   message.captionNull = caption == nullptr;

@@ -215,18 +215,18 @@ DesktopHost::Surface* DesktopHost::Find(const void* record, bool report) const {
   return nullptr;
 }
 
-bool DesktopHost::Resolve(const HostTarget& target, Surface** surface, Control** control) const {
+bool DesktopHost::Resolve(const Target& target, Surface** surface, Control** control) const {
   switch (target.kind) {
-    case HostTarget::Kind::Window:
+    case Target::Kind::Window:
       *surface = Find(target.window);
       break;
-    case HostTarget::Kind::Report:
+    case Target::Kind::Report:
       *surface = Find(target.report);
       break;
-    case HostTarget::Kind::CurrentWindow:
+    case Target::Kind::CurrentWindow:
       *surface = Find(t_current_window);
       break;
-    case HostTarget::Kind::System:
+    case Target::Kind::System:
       *surface = nullptr;
       break;
   }

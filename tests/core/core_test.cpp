@@ -119,6 +119,7 @@ TEST_F(WorkingFiles, EightThreadsAtOnceEachGetWhatTheyGetAlone) {
     for (int n = 0; n < 4; ++n) EXPECT_TRUE(round(*objects[n], i) == alone[i]) << i;
   });
   for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(TakeHostCalls(), std::vector<std::string>(8 + 8 * 4, "bytes unnamed 1 ImageFileBytes=BM"));
 }
 
 }  // namespace

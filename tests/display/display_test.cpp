@@ -46,6 +46,7 @@ TEST_F(DisplayTest, PictureControlShowsTheImageStretchedOverItsTarget) {
     if (row.whole == kBackground) EXPECT_EQ(pixet_->DisplayImageAsBackground(window_, row.image.c_str(), 0), 0);
     else EXPECT_EQ(pixet_->DisplayImage(window_, row.image.c_str(), row.control, row.whole, row.workspace), 1);
     HWND picture = pixet_->HPICTUREBOX;
+    EXPECT_EQ(TakeHostCalls(), ShownCalls(row.whole != 0 ? 0 : row.control, picture));
     EXPECT_EQ(::GetParent(picture), host_.ClientHwnd(window_));
     EXPECT_EQ(BoxOf(picture, kInParent),
               row.whole != 0 ? BoxOf(host_.WindowHwnd(window_), kOuter) : BoxOf(ControlHwnd(row.control), kInParent));
@@ -73,6 +74,7 @@ TEST_F(DisplayTest, ControlsAreTheCurrentWindowsWhicheverWindowIsGiven) {
     EXPECT_EQ(pixet_->DrawImage(window_, Sample("halves.png").c_str(), kImage, whole, 0), 1);
     EXPECT_EQ((std::pair{ScreenPixel(drawn, 1, 1), ScreenPixel(drawn, 97, 47)}), (std::pair{kRed, kBlue}));
     EXPECT_EQ(BoxOf(host_.ClientHwnd(window_), kPending), (whole != 0 ? Box{0, 0, 0, 0} : in_units)) << whole;
+    EXPECT_EQ(TakeHostCalls(), DrawnCalls());
   }
   EXPECT_EQ(ScreenPixel(ControlHwnd(), 40, 30), refhost::kImageBackground) << "the given window's control";
   EXPECT_TRUE(host_.PixelUnits(window_));
@@ -83,10 +85,14 @@ TEST_F(DisplayTest, ControlsAreTheCurrentWindowsWhicheverWindowIsGiven) {
   Pump();
   EXPECT_EQ(pixet_->DrawImage(reinterpret_cast<PixetHostWindow*>(0x3000), Sample("halves.png").c_str(), kImage, 0, 0), 1);
   EXPECT_FALSE(::GetUpdateRect(ControlHwnd(), nullptr, FALSE)) << "window_'s control is to be repainted";
+  EXPECT_EQ(TakeHostCalls(), DrawnCalls("unnamed"));
 
   for (int whole : {1, 0}) {
     HWND picture = reinterpret_cast<HWND>(static_cast<std::intptr_t>(pixet_->CreatePictureBox(window_, kImage, whole)));
     EXPECT_EQ(picture, pixet_->HPICTUREBOX);
+    std::vector<std::string> made = ShownCalls(whole != 0 ? 0 : kImage, picture);
+    made.erase(made.begin());  // DisplayImage's own switch to pixels, before it makes the control
+    EXPECT_EQ(TakeHostCalls(), made);
     EXPECT_EQ(::GetParent(picture), host_.ClientHwnd(current));
     EXPECT_EQ(BoxOf(picture, kInParent), whole != 0 ? BoxOf(host_.WindowHwnd(window_), kOuter) : in_units);
     EXPECT_FALSE(host_.PixelUnits(window_));
@@ -97,6 +103,7 @@ TEST_F(DisplayTest, ControlsAreTheCurrentWindowsWhicheverWindowIsGiven) {
   // With no current window there is no parent, so no control takes the bitmap: it is deleted, not leaked.
   DesktopHost::SetCurrentWindow(nullptr);
   EXPECT_EQ(pixet_->DisplayImage(window_, Sample("halves.png").c_str(), kImage, 1, 0), 1);
+  EXPECT_EQ(TakeHostCalls(), ShownCalls(0, pixet_->HPICTUREBOX));
   EXPECT_TRUE(engine_.LastHbitmap() != nullptr && ::GetObjectType(engine_.LastHbitmap()) == 0) << "left undeleted";
 }
 
@@ -105,6 +112,11 @@ TEST_F(DisplayTest, ResizeFitsTheNewestPictureToTheCurrentWindow) {
   const HWND first = reinterpret_cast<HWND>(static_cast<std::intptr_t>(pixet_->CreatePictureBox(window_, kImage, 0)));
   ASSERT_EQ(pixet_->DisplayImage(window_, Sample("halves.png").c_str(), kImage, 0, 0), 1);
   const HWND newest = pixet_->HPICTUREBOX;
+  std::vector<std::string> calls = ShownCalls(kImage, first);
+  calls.erase(calls.begin());  // CreatePictureBox alone
+  for (const std::string& call : ShownCalls(kImage, newest)) calls.push_back(call);
+  EXPECT_EQ(TakeHostCalls(), calls);
+  const std::vector<std::string> fitted = {"write current 0 PixelUnits=1", "write current 0 PixelUnits=0"};
   const LRESULT held = ::SendMessageA(newest, STM_GETIMAGE, IMAGE_BITMAP, 0);
   host_.ResizeWindow(window_, 400, 300);
   pixet_->ResizeImage();
@@ -116,12 +128,14 @@ TEST_F(DisplayTest, ResizeFitsTheNewestPictureToTheCurrentWindow) {
   EXPECT_EQ(picture.bottom, window.bottom - window.top);
   EXPECT_EQ(old.right, 80) << "only the newest is fitted";
   EXPECT_EQ(::SendMessageA(newest, STM_GETIMAGE, IMAGE_BITMAP, 0), held) << "not redrawn";
+  EXPECT_EQ(TakeHostCalls(), fitted) << "sizes read in pixels, nothing else changed";
   // Sizes reach the system as signed 16-bit values: a host size of 65636 becomes 100, and
   // one of 105536 becomes -25536 (no height at all), not 40000.
-  host_.answers = {{HostProperty::Width, 65636}, {HostProperty::Height, 105536}};
+  host_.answers = {{Property::Width, 65636}, {Property::Height, 105536}};
   pixet_->ResizeImage();
   ::GetClientRect(newest, &picture);
   EXPECT_EQ(picture.right, 100);
+  EXPECT_EQ(TakeHostCalls(), fitted);
   EXPECT_LE(picture.bottom, 0);
 }
 

@@ -33,7 +33,12 @@ constexpr std::int32_t kNoFile = ERROR_FILE_NOT_FOUND;
 // old bytes, and no other file appears). kWindow, kReport: that control holds the BMP bytes of
 // the 64 x 48 photo (otherwise its old picture). kClipboard: the clipboard holds the 64 x 48
 // photo (otherwise its text). kNoEngine: not even an engine start-up.
-enum Effect : unsigned { kWrites = 1, kWindow = 2, kReport = 4, kClipboard = 8, kNoEngine = 16 };
+// What the host is asked to change, in order; nothing but: kWindow, kReport, kGiven,
+// kGivenReport (a control the host may lack): the row's control of that window or report is
+// given the BMP file; kShown, kDrawn: what displaying in and drawing into the row's window ask (see the
+// fixture); kPasted: the row's control is emptied, named the pasted file, and redrawn.
+enum Effect : unsigned { kWrites = 1, kWindow = 2, kReport = 4, kClipboard = 8, kNoEngine = 16, kGiven = 32,
+                         kShown = 64, kDrawn = 128, kPasted = 256, kGivenReport = 512 };
 
 class Hostile;
 using Call = std::function<std::int32_t(Hostile&)>;
@@ -165,6 +170,7 @@ Call Held(Call call) {
 Call InWindow(int width, int height, Call call) {
   return Around([=](Hostile& t) {
     DesktopHost::SetCurrentWindow(t.target = t.host_.OpenWindow("odd", width, height));
+    t.host_.names[t.target] = "odd";
     t.field = 0;
   }, call);
 }
@@ -206,15 +212,17 @@ Call Holding(DWORD share, Call call) {
 
 // The ways a file source reaches the library: for a source without an image, the result
 // and message; for one with an image, what it changes (the result is then 1).
-struct Method { const char* label; Verb verb; std::int32_t none; Texts messages; unsigned effects; };
-const Method kMethods[] = {{"Convert", kConvert, 1, {}, kWrites}, {"Gray", kGray, 1, {}, kWrites},
-    {"Load", kLoad, kNoFile, {}, kWindow}, {"LoadReport", kLoadReport, kNoFile, {}, kReport},
-    {"Copy", kCopy, 0, {kLoadFailed}, kClipboard}, {"Draw", kDraw, 1, {}, 0}, {"Display", kDisplay, 1, {}, 0}};
+// What the host is asked (`always`) does not depend on the image.
+struct Method { const char* label; Verb verb; std::int32_t none; Texts messages; unsigned effects, always; };
+const Method kMethods[] = {{"Convert", kConvert, 1, {}, kWrites, 0}, {"Gray", kGray, 1, {}, kWrites, 0},
+    {"Load", kLoad, kNoFile, {}, kWindow, 0}, {"LoadReport", kLoadReport, kNoFile, {}, kReport, 0},
+    {"Copy", kCopy, 0, {kLoadFailed}, kClipboard, 0}, {"Draw", kDraw, 1, {}, 0, kDrawn},
+    {"Display", kDisplay, 1, {}, 0, kShown}};
 void AddSources(std::vector<Row>& rows, const std::string& label, const std::string& source, bool decodes = false,
                 std::function<Call(Call)> wrap = [](Call call) { return call; }) {
   for (const Method& m : kMethods)
     rows.push_back({label + "_" + m.label, wrap(Do(m.verb, source, Out("png"))), decodes ? 1 : m.none,
-                    decodes ? Texts{} : m.messages, decodes ? m.effects : 0u});
+                    decodes ? Texts{} : m.messages, (decodes ? m.effects : 0u) | m.always});
 }
 
 // A load of `address`. Beforehand the temporary folder holds a stale picture under `local`;
@@ -391,11 +399,12 @@ std::vector<Row> Rows() {
   // Host oddities: missing controls, odd window sizes, no current window.
   for (const Method& m : kMethods)
     if (m.verb >= kLoad && m.verb != kCopy)
-      rows.push_back({std::string("MissingControl_") + m.label, Around(kOn99, Do(m.verb, photo)), 1});
+      rows.push_back({std::string("MissingControl_") + m.label, Around(kOn99, Do(m.verb, photo)), 1, {},
+                      m.verb == kLoad ? kGiven : m.verb == kLoadReport ? kGivenReport : m.always});
   for (int width : {0, 40000}) {
     const std::string n = std::to_string(width);
-    rows.push_back({"DisplayInWindowOf" + n, InWindow(width, width / 1000, Do(kDisplay, photo)), 1});
-    rows.push_back({"DrawInWindowOf" + n, InWindow(width, width / 1000, Do(kDraw, photo)), 1});
+    rows.push_back({"DisplayInWindowOf" + n, InWindow(width, width / 1000, Do(kDisplay, photo)), 1, {}, kShown});
+    rows.push_back({"DrawInWindowOf" + n, InWindow(width, width / 1000, Do(kDraw, photo)), 1, {}, kDrawn});
   }
   const auto resource = [](std::string module, Call call) {  // the switch on and `module` named, as a host sets them
     return Around([=](Hostile& t) { t.pixet_->USERESOURCE = 1, module.copy(t.pixet_->RESOURCESDLLNAME, 127); }, call);
@@ -413,7 +422,7 @@ std::vector<Row> Rows() {
       {"PasteEmpty", Around(empty, Do(kPaste), [](Hostile&) { PutText(kClipText); }), 0},
       {"PasteTextOnly", Do(kPaste), 0},
       {"PasteDibOnly", Around([](Hostile&) { PutDibOnly(FilePixels(Sample("photo.png"))); }, Do(kPaste)), 1, {},
-       kClipboard | kWindow},
+       kClipboard | kWindow | kPasted},
       // The host still reads why the paste failed once the call has cleaned up after itself.
       {"PasteWhileHeld", Around(kPutPhoto, Held(Around([](Hostile&) {}, Do(kPaste), [](Hostile&) {
          EXPECT_EQ(::GetLastError(), DWORD{ERROR_ACCESS_DENIED}) << "the error was lost";
@@ -430,9 +439,9 @@ std::vector<Row> Rows() {
       {"BadExtension", Do(kSave, "LOGO", Out("xyz")), 0, {"Invalid Format!"}},
       {"HandleMissingName", Do(kHandle, "NOSUCHIMAGE", module), 0},
       {"HandleMissingModule", Do(kHandle, "LOGO", "no-such-module.dll"), 0, {kNoModule}},
-      {"DisplayMissingResource", resource("", Do(kDisplay, "NOSUCHIMAGE")), 1},
-      {"DrawFromMissingModule", resource("no-such-module.dll", Do(kDraw, "LOGO")), 1, {kNoModule}},
-      {"BackgroundInZeroSizeWindow", InWindow(0, 0, Do(kBackground, photo)), 0},
+      {"DisplayMissingResource", resource("", Do(kDisplay, "NOSUCHIMAGE")), 1, {}, kShown},
+      {"DrawFromMissingModule", resource("no-such-module.dll", Do(kDraw, "LOGO")), 1, {kNoModule}, kDrawn},
+      {"BackgroundInZeroSizeWindow", InWindow(0, 0, Do(kBackground, photo)), 0, {}, kShown},
       {"CaptureZeroSizeWindow", InWindow(0, 0, Do(kCapture, kBmp)), 0},
       {"CaptureRectOf40000", rect(0, 0, 40000, 4), 0, {}, kWrites},
       {"CaptureNegativeRect", rect(10, 10, -40000, -5), 0},
@@ -469,12 +478,23 @@ TEST_P(Hostile, Row) {
   RemoveOutputs();
   WriteFileBytes(Out("png"), kOld);
   const std::string picture = Bytes(Sample("palette.png"));  // 40 x 30
-  for (const auto& control : {pixet::HostTarget::Of(window_, kImage), pixet::HostTarget::Of(report_, kImage)})
-    host_.WritePropertyBytes(control, pixet::HostProperty::ImageFileBytes, picture.data(), picture.size());
+  for (const auto& control : {Target::Of(window_, kImage), Target::Of(report_, kImage)})
+    host_.WritePropertyBytes(control, Property::ImageFileBytes, picture.data(), picture.size());
+  TakeHostCalls();  // the test's own
   PutText(kClipText);
 
   EXPECT_EQ(row.call(*this), row.result);
   EXPECT_EQ(TakeMessages(), row.messages);
+  const std::string window = target == window_ ? "window" : "odd", at = " " + std::to_string(field);
+  Texts host;
+  if (row.effects & kPasted)
+    host = {"text window" + at + " ControlText=", "text window" + at + " ControlText=saved__0.bmp",
+            "redraw window" + at};
+  else if (row.effects & (kWindow | kReport | kGiven | kGivenReport))
+    host = {"bytes " + std::string(row.effects & (kReport | kGivenReport) ? "report" : window) + at + " ImageFileBytes=BM"};
+  if (row.effects & kShown) host = ShownCalls(static_cast<std::int16_t>(field), pixet_->HPICTUREBOX, window);
+  if (row.effects & kDrawn) host = DrawnCalls(window);
+  EXPECT_EQ(TakeHostCalls(), host);
   EXPECT_TRUE(!(row.effects & kNoEngine) || engine_.Startups() == 0) << "the engine was started";
   std::vector<std::string> changed;  // files under kOut, but for the target with its old bytes
   for (const std::string& file : FilesStartingWith(kOut))

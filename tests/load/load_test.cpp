@@ -15,6 +15,10 @@ Pixels Received(const std::vector<unsigned char>& bytes) {
   return RemoveFile("received.img"), pixels;
 }
 
+// What a paste asks of the host: the control emptied, named the pasted file (which it reads at once), and redrawn.
+const std::vector<std::string> kPasted = {"text window 1 ControlText=", "text window 1 ControlText=saved__0.bmp",
+                                          "redraw window 1"};
+
 class LoadTest : public PixetTest {};
 
 // Whatever the format, the control receives a BMP file with the source's picture.
@@ -26,6 +30,7 @@ TEST_F(LoadTest, LoadImageHandsTheFilesPictureToWindowAndReportControls) {
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 2), "BM") << sample;
     EXPECT_EQ(Received(bytes), FilePixels(Sample(sample))) << sample;
     EXPECT_EQ(*host_.State(report_, kImage).imageBytes, bytes) << sample;
+    EXPECT_EQ(TakeHostCalls(), (std::vector<std::string>{"bytes window 1 ImageFileBytes=BM", "bytes report 1 ImageFileBytes=BM"}));
   }
 }
 
@@ -33,10 +38,9 @@ TEST_F(LoadTest, LoadImageHandsTheFilesPictureToWindowAndReportControls) {
 TEST_F(LoadTest, PasteShowsTheClipboardsPicture) {
   for (void (*put)(const Pixels&) : {&PutBitmap, &PutDibOnly}) {
     put(FilePixels(Sample("photo.png")));
-    const int redraws = host_.redraws;
     EXPECT_EQ(pixet_->LoadImageFromClipboard(window_, kImage), 1);
     EXPECT_EQ(Received(*host_.State(window_, kImage).imageBytes), FilePixels(Sample("photo.png")));
-    EXPECT_GT(host_.redraws, redraws);
+    EXPECT_EQ(TakeHostCalls(), kPasted);
   }
 }
 
@@ -60,6 +64,7 @@ TEST_F(LoadTest, CopyPutsTheFilesPixelsOnTheClipboard) {
   }
   RemoveFile("no-extension");
   EXPECT_TRUE(pixet_->LoadImageFromClipboard(window_, kImage) == 1 && ::GetClipboardOwner() == host_.WindowHwnd(current));
+  EXPECT_EQ(TakeHostCalls(), kPasted);
 }
 
 // Loads waiting on silent servers (the web loader over TLS, LoadImage over plain HTTP) hold up
@@ -83,6 +88,7 @@ TEST_F(LoadTest, SlowServersDelayOnlyTheirOwnThread) {
   PutBitmap(FilePixels(Sample("photo.png")));
   EXPECT_EQ(pixet_->ConvertImage(Sample("photo.png").c_str(), "slow-servers.bmp"), 1);
   EXPECT_EQ(pixet_->LoadImageFromClipboard(window_, kImage), 1);
+  EXPECT_EQ(TakeHostCalls(), kPasted);
   EXPECT_LT(::GetTickCount() - before, 1000u) << "waited for another thread's download";
   web.join();
   plain.join();

@@ -24,7 +24,7 @@ TEST(MissingEngine, OneBoxAndAnUnboundObject) {
   ASSERT_EQ(::LoadLibraryA("GDIPLUS.DLL"), nullptr) << "run this case with WINEDLLOVERRIDES=gdiplus=d";
   auto p = Pixet::Create();
   const std::vector<std::string> box = {"Cannot load DLL engine!|Contact Quillmere [WINDOWS API ERROR - 126] " +
-                                        std::to_string(static_cast<int>(pixet::MessageIcon::Information))};
+                                        std::to_string(static_cast<int>(pixet::refhost::Icon::Information))};
   EXPECT_EQ(Boxes(), box);
   EXPECT_TRUE(p->ENGINELOADED == 0 && p->USEDRESOURCES == nullptr);
   EXPECT_EQ(p->GDI != nullptr ? p->GDI->LastError() : 0u, 126u) << "the loader is kept, with the error";

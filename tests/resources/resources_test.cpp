@@ -48,7 +48,7 @@ TEST_F(Resources, LookupByNameOrNumberInTheProgramOrALibrary) {
 // "The host application's module" is what the host answers for its instance handle.
 TEST_F(Resources, OmittedModuleIsTheHostsApplicationInstance) {
   HMODULE library = ::LoadLibraryA(kLibrary);
-  host_.answers[pixet::HostProperty::InstanceHandle] = reinterpret_cast<std::intptr_t>(library);
+  host_.answers[Property::InstanceHandle] = reinterpret_cast<std::intptr_t>(library);
   EXPECT_EQ(Seen(pixet_->ImageHandleFromResource("LOGO")), kLibraryLogo);
   ::FreeLibrary(library);
 }
@@ -66,6 +66,7 @@ TEST_F(Resources, SwitchMakesTheNextDisplayCallTakeAResourceWhateverComesOfIt) {
                                          : pixet_->DisplayImage(window_, name, kImage, 0, 0);
       Pump();
       EXPECT_EQ(done, 1);
+      EXPECT_EQ(TakeHostCalls(), row.draw ? DrawnCalls() : ShownCalls(kImage, pixet_->HPICTUREBOX)) << name;
       return ScreenPixel(row.draw ? ControlHwnd() : pixet_->HPICTUREBOX, 5, 30);
     };
     std::memcpy(pixet_->RESOURCESDLLNAME, row.module, std::strlen(row.module));

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,18 +31,32 @@ namespace pixet::testing {
 
 using refhost::ControlKind;
 using refhost::DesktopHost;
+using refhost::Icon;
+using refhost::Property;
+using refhost::Target;
 
 // The desktop host, answering reads of the properties in `answers` with their values
-// instead (sizes or handles that no real window has), and counting redraw requests.
+// instead (sizes or handles that no real window has), and recording what it is asked to
+// change, in order: "write TARGET PROPERTY=VALUE", "text TARGET PROPERTY=TEXT", "bytes
+// TARGET PROPERTY=FIRST-TWO-BYTES", "redraw TARGET". A TARGET is "system" or the name of a
+// window or report ("window", "report", or one given in `names`; "current" for the
+// thread's current window) and a field number: "window 1".
 class TestHost : public DesktopHost {
  public:
-  std::map<HostProperty, std::intptr_t> answers;
-  int redraws = 0;
-  void Redraw(const HostTarget& target) override { ++redraws, DesktopHost::Redraw(target); }
-  std::intptr_t ReadProperty(const HostTarget& target, HostProperty id) override {
-    const auto found = answers.find(id);
-    return found != answers.end() ? found->second : DesktopHost::ReadProperty(target, id);
-  }
+  std::map<Property, std::intptr_t> answers;
+  std::map<const void*, std::string> names;
+
+  std::intptr_t ReadProperty(const Target& target, Property id) override;
+  void WriteProperty(const Target& target, Property id, std::intptr_t value) override;
+  void WritePropertyText(const Target& target, Property id, const char* text) override;
+  void WritePropertyBytes(const Target& target, Property id, const void* bytes, std::size_t size) override;
+  void Redraw(const Target& target) override;
+  std::vector<std::string> TakeCalls();
+
+ private:
+  void Record(const std::string& what, const Target& target, const std::string& change);
+  std::mutex mutex_;
+  std::vector<std::string> calls_;
 };
 
 class PixetTest : public ::testing::Test {
@@ -55,8 +70,9 @@ class PixetTest : public ::testing::Test {
   void TearDown() override;
 
   // The texts of the message boxes shown since the last call, in order; taking them is
-  // what makes them expected.
+  // what makes them expected. The same for the changes asked of the host.
   std::vector<std::string> TakeMessages();
+  std::vector<std::string> TakeHostCalls() { return host_.TakeCalls(); }
   void Pump() { host_.PumpMessages(); }
   HWND ControlHwnd(std::int16_t field = kImage) const { return host_.State(window_, field).hwnd; }
   // A web load that stopped waiting for its send leaves the send running, holding the
@@ -67,10 +83,9 @@ class PixetTest : public ::testing::Test {
 
   TestHost host_;
   struct Registered {  // host_, for the test's life (from before the object is made)
-    explicit Registered(HostRuntime* host) : previous(PixetRegisteredHost()) { PixetRegisterHost(host); }
-    ~Registered() { PixetRegisterHost(previous); }
-    HostRuntime* previous;
-  } registered_{&host_};
+    explicit Registered(TestHost& host) { host.Register(); }
+    ~Registered() { DefaultHost().Register(); }
+  } registered_{host_};
   PixetHostWindow* window_ = nullptr;
   PixetHostReport* report_ = nullptr;
   std::unique_ptr<Pixet> pixet_ = Pixet::Create();  // before the counters: binding refills the tables
@@ -78,6 +93,14 @@ class PixetTest : public ::testing::Test {
   InternetCounter internet_;
   HandleCounter handles_;
 };
+
+// What a host is asked to change by the display methods, in order. Showing in a picture
+// control: `window`'s pixel units on while its size is read, the new picture control's
+// handle given to the current window's `control` (none when the picture covers the whole
+// window: pass 0), and the units off again. Drawing: `window`'s units on (and left on),
+// the current window's on while it is drawn into, its redraw, and its units off again.
+std::vector<std::string> ShownCalls(std::int16_t control, HWND picture, const std::string& window = "window");
+std::vector<std::string> DrawnCalls(const std::string& window = "window");
 
 // The files the library works through, in the current and the temporary folder.
 std::vector<std::string> WorkingFiles();

@@ -33,8 +33,8 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   SkipListedTests();
   pixet::testing::InstallImportHooks();  // before any object binds
-  PixetRegisterHost(&pixet::testing::DefaultHost());
+  pixet::testing::DefaultHost().Register();
   const int result = RUN_ALL_TESTS();
-  PixetRegisterHost(nullptr);
+  pixet::refhost::DesktopHost::Unregister();
   return result;
 }

@@ -31,8 +31,8 @@ enum PixetDesktopMessages {
  * message mode) and registers it with Pixet in place of any other host. 1 done; 0 for
  * an unknown mode or when the host cannot be made. */
 PIXET_C_REFHOST_API int PIXET_C_CALL PixetRegisterDesktopHost(int messageMode);
-/* Unregisters the desktop host (if it is the registered one) and destroys it with all
- * its windows and reports. Call it on the thread that opened them. */
+/* Leaves Pixet without a host (register another one afterwards, if any) and destroys the
+ * desktop host with all its windows and reports. Call it on the thread that opened them. */
 PIXET_C_REFHOST_API void PIXET_C_CALL PixetReleaseDesktopHost(void);
 
 /* A window whose client area has this size; null without a host or on failure. */

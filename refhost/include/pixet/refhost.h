@@ -2,7 +2,11 @@
 //
 // DesktopHost owns real top-level windows, each with a client-area child window that
 // holds numbered controls (real child windows), and off-screen reports. It answers
-// Pixet's property reads and writes, redraws and message boxes.
+// Pixet's property reads and writes, redraws and message boxes. It is a peer of the
+// library, not a part of it: it knows the property numbers, target kinds and operations
+// from the host runtime's own documentation, takes none of the library's declarations, and
+// registers itself through the library's flat C callback table (Register), as a host
+// written in any language would.
 //
 // Units. Positions and sizes read or written through properties are host units unless
 // the window's (or report's) pixel-units flag (PixelUnits, 0x7C1E) is 1. Host units are
@@ -46,11 +50,43 @@
 #include <string>
 #include <vector>
 
-#include "pixet/host.h"
 
 struct HWND__;
+struct PixetHostWindow;
+struct PixetHostReport;
 
 namespace pixet::refhost {
+
+// The properties a host runtime answers, by the numbers it documents.
+enum class Property : std::int32_t {
+  ControlText = 0x7C00,       // text of a control; an image control reads the file it names
+  Left = 0x7C02,              // position of a control in its window's client area
+  Top = 0x7C03,
+  Width = 0x7C04,             // size of a control, or of the window (field 0)
+  Height = 0x7C05,
+  PixelUnits = 0x7C1E,        // 1: positions and sizes are pixels from now on; 0: host units
+  ImageFileBytes = 0x7C94,    // an image control's image, as the bytes of an image file
+  WindowHandle = 0x7C96,      // HWND of a control, or of the window itself
+  ClientAreaHandle = 0x7CAB,  // HWND of the window's client area, the parent of its controls
+  ImageMemoryBlock = 0x7CB6,  // an image control's image file, in a global memory block
+  InstanceHandle = 0x7CBE,    // the application's HINSTANCE (system object)
+};
+
+// Whose property is meant; a field of 0 is the window or report itself.
+struct Target {
+  enum class Kind : std::int32_t { System = 0, Window = 1, Report = 2, CurrentWindow = 3 };
+  Kind kind;
+  PixetHostWindow* window;
+  PixetHostReport* report;
+  std::int16_t field;
+
+  static Target System() { return {Kind::System, nullptr, nullptr, 0}; }
+  static Target Of(PixetHostWindow* w, std::int16_t field = 0) { return {Kind::Window, w, nullptr, field}; }
+  static Target Of(PixetHostReport* r, std::int16_t field = 0) { return {Kind::Report, nullptr, r, field}; }
+  static Target Current(std::int16_t field = 0) { return {Kind::CurrentWindow, nullptr, nullptr, field}; }
+};
+
+enum class Icon : std::int32_t { None = 0, Information = 0x40 /* MB_ICONINFORMATION */ };
 
 enum class ControlKind {
   Plain,  // child window painted in one colour (kPlainColour unless changed)
@@ -66,7 +102,7 @@ struct Message {
   std::string text;          // as given, '|' kept
   std::string caption;       // empty when none was given
   bool captionNull = false;  // the caption pointer was null
-  MessageIcon icon = MessageIcon::None;
+  Icon icon = Icon::None;
 };
 
 enum class MessageMode {
@@ -98,7 +134,7 @@ struct ControlState {
   std::intptr_t writtenHandle = 0;
 };
 
-class DesktopHost : public HostRuntime {
+class DesktopHost {
  public:
   explicit DesktopHost(MessageMode mode = MessageMode::Record);
   // Destroys every window and report and frees every image block. Run it on the thread
@@ -107,15 +143,21 @@ class DesktopHost : public HostRuntime {
   DesktopHost(const DesktopHost&) = delete;
   DesktopHost& operator=(const DesktopHost&) = delete;
 
-  // HostRuntime. Unknown targets and properties read as 0 and drop writes.
-  std::intptr_t ReadProperty(const HostTarget& target, HostProperty id) override;
-  void WriteProperty(const HostTarget& target, HostProperty id, std::intptr_t value) override;
-  void WritePropertyText(const HostTarget& target, HostProperty id, const char* text) override;
-  void WritePropertyBytes(const HostTarget& target, HostProperty id, const void* bytes, std::size_t size) override;
+  // Makes this the host of pixet.dll (already loaded in the process) for the whole process;
+  // false when there is no such DLL or it refuses. Unregister leaves the process without a
+  // host. Neither may run while a library call runs on another thread.
+  bool Register();
+  static void Unregister();
+
+  // The host runtime's operations. Unknown targets and properties read as 0 and drop writes.
+  virtual std::intptr_t ReadProperty(const Target& target, Property id);
+  virtual void WriteProperty(const Target& target, Property id, std::intptr_t value);
+  virtual void WritePropertyText(const Target& target, Property id, const char* text);
+  virtual void WritePropertyBytes(const Target& target, Property id, const void* bytes, std::size_t size);
   // Field 0: every control of the resolved window or report (for CurrentWindow, the
   // calling thread's current window). Otherwise that one control.
-  void Redraw(const HostTarget& target) override;
-  void ShowMessage(const char* text, const char* caption, MessageIcon icon) override;
+  virtual void Redraw(const Target& target);
+  virtual void ShowMessage(const char* text, const char* caption, Icon icon);
 
   // --- Windows -------------------------------------------------------------------
   // A visible top-level window whose client area is clientWidthPx x clientHeightPx.
@@ -127,7 +169,7 @@ class DesktopHost : public HostRuntime {
   void CloseWindow(PixetHostWindow* window);
   bool IsOpen(PixetHostWindow* window) const;
 
-  // The calling thread's current target window (HostTarget::Kind::CurrentWindow).
+  // The calling thread's current target window (Target::Kind::CurrentWindow).
   static void SetCurrentWindow(PixetHostWindow* window);
   static PixetHostWindow* CurrentWindow();
 
@@ -182,7 +224,7 @@ class DesktopHost : public HostRuntime {
   Surface* Find(PixetHostReport* report) const { return Find(report, true); }
   // The surface a target names and, for field > 0, its control; false when either is
   // missing.
-  bool Resolve(const HostTarget& target, Surface** surface, Control** control) const;
+  bool Resolve(const Target& target, Surface** surface, Control** control) const;
   // Takes a surface whose frame was just made (or not): gives it its client area and
   // keeps it. Null, with the frame destroyed, on failure.
   Surface* Keep(std::unique_ptr<Surface> surface, bool clipChildren);
