@@ -49,7 +49,7 @@ void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
 
 class Hostile : public PixetTest, public ::testing::WithParamInterface<Row> {
  public:
-  using PixetTest::host_, PixetTest::internet_, PixetTest::handles_, PixetTest::AwaitAbandonedSends, PixetTest::engine_, PixetTest::kImage, PixetTest::pixet_, PixetTest::report_;
+  using PixetTest::host_, PixetTest::TakeHostCalls, PixetTest::internet_, PixetTest::handles_, PixetTest::AwaitAbandonedSends, PixetTest::engine_, PixetTest::kImage, PixetTest::pixet_, PixetTest::report_;
   // What a row's calls act on; a row may change them.
   Pixet* object = pixet_.get();
   PixetHostWindow* target = window_;
@@ -258,9 +258,21 @@ std::vector<Row> Rows() {
     if (row.name == "cut_bmp_Copy") row = {row.name, row.call, 1, {}, kClipboard};
   for (const char* misnamed : {"png_as.jpg", "jpg_as.png", "bmp_as.gif"})
     AddSources(rows, Label(misnamed), Input(misnamed), true);
-  for (const char* number : {"0", "-1", "7", "7.5", "40000", "abc"})
+  for (const char* number : {"0", "-1", "-32768", "7", "7.5", "32768", "40000", "abc"})
     AddSources(rows, "Number_" + Label(number), number);
   rows.push_back({"Number_000001", Do(kConvert, "000001", Out("png")), 1, {}, kWrites});  // control 1's picture
+  // Control numbers at both ends of their range, as sources and as the controls a load fills.
+  const auto control = [](std::int16_t number, Call call) {
+    return Around([=](Hostile& t) {
+      t.host_.AddControl(t.target, t.field = number, 100, 10, 40, 30, ControlKind::Image);
+      const std::string picture = Bytes(Sample("palette.png"));
+      t.host_.WritePropertyBytes(Target::Of(t.target, number), Property::ImageFileBytes, picture.data(), picture.size());
+      t.TakeHostCalls();
+    }, call);
+  };
+  rows.insert(rows.end(), {{"Number_32767", control(32767, Do(kConvert, "32767", Out("png"))), 1, {}, kWrites},
+                           {"LoadIntoControl32767", control(32767, Do(kLoad, photo)), 1, {}, kGiven},
+                           {"LoadIntoControlMinus32768", control(-32768, Do(kLoad, photo)), 1, {}, kGiven}});
   // A control's picture is written out (over a stale copy) before the target is looked at, and still removed.
   rows.push_back({"NumberToUnknownFormat", Around([](Hostile&) { WriteFileBytes("_vb_.xac", "stale"); },
                   Do(kGray, "1", Out("tga"))), 0, {"Invalid Format!"}});

@@ -80,6 +80,21 @@ TEST_F(RefHost, MessagesAreRecordedOrShownAsRealBoxes) {
   EXPECT_EQ(TakeMessages(), (std::vector<std::string>{"first|second", "one|two"}));
 }
 
+// The numbers of the C interface are those a host runtime documents: the reference host's own.
+TEST_F(RefHost, TheCInterfaceSpeaksTheHostsNumbers) {
+  using K = Target::Kind;
+  const std::pair<int, int> pairs[] = {
+      {PIXET_PROPERTY_CONTROL_TEXT, int(P::ControlText)}, {PIXET_PROPERTY_LEFT, int(P::Left)},
+      {PIXET_PROPERTY_TOP, int(P::Top)}, {PIXET_PROPERTY_WIDTH, int(P::Width)}, {PIXET_PROPERTY_HEIGHT, int(P::Height)},
+      {PIXET_PROPERTY_PIXEL_UNITS, int(P::PixelUnits)}, {PIXET_PROPERTY_IMAGE_FILE_BYTES, int(P::ImageFileBytes)},
+      {PIXET_PROPERTY_WINDOW_HANDLE, int(P::WindowHandle)}, {PIXET_PROPERTY_CLIENT_AREA_HANDLE, int(P::ClientAreaHandle)},
+      {PIXET_PROPERTY_IMAGE_MEMORY_BLOCK, int(P::ImageMemoryBlock)}, {PIXET_PROPERTY_INSTANCE_HANDLE, int(P::InstanceHandle)},
+      {PIXET_TARGET_SYSTEM, int(K::System)}, {PIXET_TARGET_WINDOW, int(K::Window)}, {PIXET_TARGET_REPORT, int(K::Report)},
+      {PIXET_TARGET_CURRENT_WINDOW, int(K::CurrentWindow)}, {PIXET_ICON_NONE, int(Icon::None)},
+      {PIXET_ICON_INFORMATION, int(Icon::Information)}};
+  for (std::size_t i = 0; i < std::size(pairs); ++i) EXPECT_EQ(pairs[i].first, pairs[i].second) << "row " << i;
+}
+
 // A host made of C callbacks is driven through real conversions by the consumer program.
 TEST_F(RefHost, TheDesktopHostForCGoesWithItsWindows) {
   ASSERT_EQ(PixetRegisterDesktopHost(PIXET_MESSAGES_RECORD), 1);
