@@ -87,7 +87,7 @@ std::string Expand(std::string text) {
 }
 
 enum Verb { kConvert, kGray, kLoad, kLoadReport, kCopy, kDraw, kDisplay, kBackground, kPaste, kSave, kSaveFrom,
-            kHandle, kEncoder, kCapture, kCaptureWindow, kWeb };
+            kHandle, kEncoder, kCapture, kCaptureWindow, kWeb, kWebC };
 std::int32_t Run(Hostile& t, Verb verb, const std::string& a, const std::string& b) {
   Pixet& p = *t.object;
   const std::string text = Expand(a);
@@ -110,6 +110,7 @@ std::int32_t Run(Hostile& t, Verb verb, const std::string& a, const std::string&
     case kCapture: return p.CaptureClientToBmp(s), 0;
     case kCaptureWindow: return p.CaptureWindowToBmp(s), 0;
     case kWeb: return p.LoadImageFromWeb(t.target, s, t.field);
+    case kWebC: return PixetLoadImageFromWeb(&p, t.target, s, t.field);
   }
   return -1;
 }
@@ -366,15 +367,20 @@ std::vector<Row> Rows() {
   const auto limits = [](int ms, unsigned bytes, Call call) {
     return Around([=](Hostile& t) { PixetSetWebTimeout(t.object, ms), PixetSetWebSizeLimit(t.object, bytes); }, call);
   };
-  const auto within = [](DWORD ms, Call call) -> Call {  // never a hang: the call ends in time
+  const auto within = [](DWORD ms, Call call, DWORD from = 0) -> Call {  // never a hang: the call ends in time
     return [=](Hostile& t) {
       const DWORD start = ::GetTickCount();
       const std::int32_t result = call(t);
-      EXPECT_LT(::GetTickCount() - start, ms) << "not bounded by the limit";
+      const DWORD took = ::GetTickCount() - start;
+      EXPECT_TRUE(took >= from && took < ms) << took << " ms, not in [" << from << ", " << ms << ")";
       return result;
     };
   };
-  const Texts refused = {"The web server's certificate was not accepted!"}, late = {"The web server did not answer in time!"};
+  const auto unread = [](Call call) -> Call {  // not one read of the body
+    return Around([](Hostile&) {}, call, [](Hostile& t) { EXPECT_EQ(t.internet_.Reads(), 0) << "the body was read"; });
+  };
+  const Texts refused = {"The web server's certificate was not accepted!"}, late = {"The web server did not answer in time!"},
+              large = {"The image is larger than the size limit!"};
   rows.insert(rows.end(), {
       {"Web_Trusted", Do(kWeb, web + "photo.png"), 1, {}, kWindow},
       {"Web_SchemeInCapitals", Do(kWeb, "HTTPS://LOCALHOST:{tls}/img/photo.png  "), 1, {}, kWindow},
@@ -401,7 +407,42 @@ std::vector<Row> Rows() {
       {"Web_NotAnAddress", Do(kWeb, photo), 0, {"Not a web address: give an http:// or https:// address!"}},
       {"Web_BodyFileFails", Failing("CreateFileA", Do(kWeb, web + "photo.png")), 0,
        {"The download could not be written to the temporary folder!"}},
+      // A length announced at the limit is not refused: the body is awaited.
+      {"Web_AnnouncedAtSizeLimit", limits(1000, 1001, Do(kWeb, web + "declared1001")), 0, late},
+      {"Web_AnnouncedOverDefaultSizeLimit", limits(5000, 0, unread(within(4000, Do(kWeb, web + "declared268435457")))),
+       0, large},
+      {"Web_PauseOverTimeLimit", limits(300, 0, Do(kWeb, web + "pause-photo.png")), 0, late},
   });
+  // Through both forms: a body that stops after its first bytes ends at the time limit; a length announced over
+  // the size limit is refused at once, before any read (the server sends no body: a read would wait out the limit).
+  for (const auto& [verb, form] : {std::pair{kWeb, ""}, std::pair{kWebC, "_C"}})
+    rows.insert(rows.end(), {
+        {"Web_BodyStalls" + std::string(form), limits(1000, 0, within(3500, Do(verb, web + "stuck-photo.png"), 1000)),
+         0, late},
+        {"Web_AnnouncedOverSizeLimit" + std::string(form),
+         limits(5000, 1000, unread(within(4000, Do(verb, web + "declared1001")))), 0, large},
+    });
+  // A limit given back to its default by 0 (or a time below 0) reads as the default again and lets through what
+  // the small limit stopped: a body that pauses for 0.8 s mid-way (over 300 ms: Web_PauseOverTimeLimit), photo.png
+  // (over 1000 bytes: Web_OverSizeLimit).
+  const struct { const char* name; Verb verb; int value; bool time; } resets[] = {
+      {"TimeoutByZero", kWeb, 0, true}, {"TimeoutByNegative_C", kWebC, -1, true}, {"SizeLimitByZero", kWeb, 0, false},
+      {"SizeLimitByZero_C", kWebC, 0, false}};
+  for (const auto& r : resets)
+    rows.push_back({std::string("Web_Reset") + r.name, Around([r](Hostile& t) {
+      Pixet* p = t.object;
+      const bool c = r.verb == kWebC;
+      if (r.time) {
+        p->SetWebTimeout(300);
+        c ? PixetSetWebTimeout(p, r.value) : p->SetWebTimeout(r.value);
+        EXPECT_EQ(c ? PixetGetWebTimeout(p) : p->WebTimeout(), 30000);
+      } else {
+        p->SetWebSizeLimit(1000);
+        c ? PixetSetWebSizeLimit(p, r.value) : p->SetWebSizeLimit(r.value);
+        EXPECT_EQ(c ? PixetGetWebSizeLimit(p) : p->WebSizeLimit(), 268435456u);
+      }
+    }, Do(r.verb, web + (r.time ? "pause-photo.png" : "photo.png"))), 1, {}, kWindow});
+
   // The engine refuses to start: every method that needs it says so, and changes nothing.
   for (const Method& m : kMethods)
     rows.push_back({std::string("EngineRefuses_") + m.label, EngineRefuses(Do(m.verb, photo, Out("png"))),

@@ -11,6 +11,9 @@
 # request's last segment (after "/" or "\", before "?"):
 #   unsized* photo.png without its length
 #   cut*     200 announcing all of photo.png, sending its first 30 bytes, then hanging up
+#   stuck*   the same, but silent for a minute instead of hanging up
+#   pause*   photo.png, silent for 0.8 s after its first 30 bytes
+#   declaredN  200 announcing N bytes, then silent for a minute: not one byte of body
 #   error*   500, empty body
 #   silent*  no answer: hangs up after 2 s;  stall*  no answer for a minute
 #   hopN.png redirects to hop(N-1).png, hop0.png is photo.png
@@ -30,6 +33,19 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return self.end_headers()
         if name.startswith(("silent", "stall")):
             return time.sleep(2 if name.startswith("silent") else 60)
+        if name.startswith(("stuck", "pause")):
+            body = photo(".png")
+            self.send_response(200)
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body[:30])
+            time.sleep(60 if name.startswith("stuck") else 0.8)
+            return self.wfile.write(body[30:])  # the client may be gone
+        if name.startswith("declared") and name[8:].isdigit():
+            self.send_response(200)
+            self.send_header("Content-Length", name[8:])
+            self.end_headers()
+            return time.sleep(60)
         if name.startswith("hop") and name[3:-4].isdigit() and int(name[3:-4]) > 0:
             self.send_response(302)
             self.send_header("Location", "hop%d.png" % (int(name[3:-4]) - 1))
