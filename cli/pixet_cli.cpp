@@ -22,6 +22,7 @@
 
 #include "core/file_names.h"
 #include "core/unique_any.h"
+#include "one_file.h"
 #include "pixet/pixet.h"
 #include "pixet/refhost.h"
 
@@ -274,14 +275,15 @@ int RunFiles(Context& c, const Args& a, const char* name, FileMethod method, con
   if (sources.empty()) return UsageError(usage, "no sources");
   if (extension.empty()) extension = "png";
   if (extension.rfind('.', 0) == 0) extension.erase(0, 1);
-  // Two sources with one base name (a.png, a.jpg) would overwrite each other's target.
+  // Two sources whose targets are one file (a.png, A.jpg) would overwrite each other's.
   Args targets;
-  for (const std::string& source : sources) {
-    const std::string target = BatchTarget(source, folder, extension);
-    for (std::size_t j = 0; j < targets.size(); ++j)
-      if (::lstrcmpiA(targets[j].c_str(), target.c_str()) == 0)
-        return UsageError(usage, (sources[j] + " and " + source + " would both be written to " + target).c_str());
-    targets.push_back(target);
+  for (const std::string& source : sources) targets.push_back(BatchTarget(source, folder, extension));
+  if (const auto twins = pixet::cli::FirstTwins(targets)) {
+    const std::string& first = targets[twins->first];
+    const std::string& second = targets[twins->second];
+    return UsageError(usage, (sources[twins->first] + " and " + sources[twins->second] + " would both be written to " +
+                              (first == second ? first : "one file, " + first + " and " + second))
+                                 .c_str());
   }
   ::CreateDirectoryA(folder.c_str(), nullptr);
   const std::size_t count = std::min(workers != 0 ? static_cast<std::size_t>(workers) : Processors(), sources.size());

@@ -36,7 +36,7 @@ t() {
     # Emulated, a process is now and then lost outright; a fault of the program comes back.
     [ "$mode" = smoke ] && ! [[ $rc =~ ^(0|1|2|124)$ ]] || break
   done
-  sed -i 's/\r$//' out.txt err.txt
+  for f in out.txt err.txt; do iconv -c -f CP1252 -t UTF-8 "$f" | tr -d '\r' > "$f~" && mv "$f~" "$f"; done  # ANSI, CRLF
   [ "$rc" = "$code" ] || why+="exit $rc, expected $code; "
   [ "$code" != 2 ] || [ ! -s out.txt ] || why+="a usage error on stdout; "
   grep -qE -- "$pattern" err.txt $([ "$code" = 2 ] || echo out.txt) || why+="no line matches '$pattern'; "
@@ -58,7 +58,6 @@ t unknown 2 "unknown command 'frobnicate'" - - frobnicate photo.png
 t convert-help 0 'usage: pixet-cli convert' out.png absent convert photo.png out.png --help
 t convert-args 2 'usage: pixet-cli convert' - - convert photo.png
 t ext 2 '--ext goes with --to' - - convert photo.png a.jpg --ext bmp
-t twins 2 'would both be written to' twins absent convert photo.png photo.jpg --to twins
 t gray-args 2 'no sources' - - gray --to grays
 t load-args 2 'usage: pixet-cli load' - - load
 t copy-args 2 'usage: pixet-cli copy' - - copy photo.png halves.png
@@ -88,6 +87,29 @@ t batch 0 'wrote batch.transparent.bmp' batch/transparent.bmp 'BMP 32x32' conver
 t gray-batch 0 'wrote grays.halves.png' grays/halves.png 'PNG 40x30 gray' gray photo.png halves.png --to grays
 t mixed 1 'no file at mixed.missing.tif' mixed/halves.tif 'TIFF 40x30' convert photo.png missing.png halves.png --to mixed --ext tif
 t many 0 'wrote many-out.h70.jpg' many-out/h70.jpg 'JPEG 40x30' convert many/h*.png --to many-out --ext jpg
+# Two sources whose targets are one file on Windows are refused before any work: the same
+# name, letter case (CP1252 letters too), trailing dots and blanks (--ext . ends a target in
+# a dot), the short name of a file in DIR (LONG~GLF.PNG is Wine's for longername.png), one
+# Windows may generate (LONGER~1.PNG; Wine makes none such), other folders. ß and ss, or
+# an inner blank, are files of their own.
+mkdir -p tw/sub one && convert -size 3x3 xc:red one/longername.png
+for f in straße.png strasse.jpg y.png "y .gif"; do cp photo.png "tw/$f"; done
+while IFS='|' read -r name ext a b; do
+  cp photo.png "tw/$a" && cp photo.png "tw/$b"
+  t "twins-$name" 2 "tw/$a and tw/$b would both be written to" - - convert "tw/$a" "tw/$b" --to one --ext "$ext"
+done <<'ROWS'
+same|png|photo.png|photo.jpg
+case|png|photo.png|PHOTO.gif
+cp1252|png|Été.png|éTÉ.jpg
+diaeresis|bmp|ÿ.png|Ÿ.jpg
+dots|.|x.jpg|x .gif
+short|png|longername.jpg|LONG~GLF.gif
+windows-short|png|longer.name.jpg|LONGER~1.gif
+folders|png|sub/../a.png|./sub/A.gif
+ROWS
+[ "$mode" = smoke ] || { [ "$(ls one)" = longername.png ] && [ "$(identify -format %wx%h one/longername.png)" = 3x3 ]; } ||
+  { echo "FAIL refused batches wrote into one/: $(ls one | tr '\n' ' ')"; failed=$((failed + 1)); }
+t twins-not 0 'wrote two.y .png' two/strasse.png 'PNG 64x48' convert tw/straße.png tw/strasse.jpg tw/y.png "tw/y .gif" --to two
 # -j N workers: a mixed batch gives the same files byte for byte, lines and exit code as
 # one worker; with a bad extension, one message per source. Progress only on a terminal.
 mix=(photo.png missing.png halves.png not-image.png 7 transparent.png palette.png many/h0{1..7}.png)
