@@ -35,10 +35,11 @@ constexpr std::int32_t kNoFile = ERROR_FILE_NOT_FOUND;
 // photo (otherwise its text). kNoEngine: not even an engine start-up.
 // What the host is asked to change, in order; nothing but: kWindow, kReport, kGiven,
 // kGivenReport (a control the host may lack): the row's control of that window or report is
-// given the BMP file; kShown, kDrawn: what displaying in and drawing into the row's window ask (see the
-// fixture); kPasted: the row's control is emptied, named the pasted file, and redrawn.
+// given the BMP file; kShown, kDrawn: what displaying in and drawing into the row's window
+// ask (see the fixture); kRefused: displaying when the system makes no picture control;
+// kPasted: the row's control is emptied, named the pasted file, and redrawn.
 enum Effect : unsigned { kWrites = 1, kWindow = 2, kReport = 4, kClipboard = 8, kNoEngine = 16, kGiven = 32,
-                         kShown = 64, kDrawn = 128, kPasted = 256, kGivenReport = 512 };
+                         kShown = 64, kDrawn = 128, kPasted = 256, kGivenReport = 512, kRefused = 1024 };
 
 class Hostile;
 using Call = std::function<std::int32_t(Hostile&)>;
@@ -388,6 +389,7 @@ std::vector<Row> Rows() {
       {"Web_UntrustedAuthority", Do(kWeb, "https://localhost:{untrusted}/img/photo.png"), 0, refused},
       {"Web_CertificateForAnotherName", Do(kWeb, "https://localhost:{other}/img/photo.png"), 0, refused},
       {"Web_Redirect301", Do(kWeb, web + "moved?to=/img/photo.png"), 1, {}, kWindow},
+      {"Web_Redirect308", Do(kWeb, web + "kept?to=/img/photo.png"), 1, {}, kWindow},
       {"Web_FiveRedirects302", Do(kWeb, web + "hop5.png"), 1, {}, kWindow},
       {"Web_SixRedirects", Do(kWeb, web + "hop6.png"), 0, {"Too many redirects (more than 5)!"}},
       {"Web_RedirectToHttp", Do(kWeb, web + "go?to=http://127.0.0.1:{port}/img/photo.png"), 0,
@@ -399,6 +401,8 @@ std::vector<Row> Rows() {
       {"Web_HandshakeNeverAnswers", Around([](Hostile&) {}, limits(1000, 0, within(3000, Do(kWeb,
        "https://localhost:{mute}/a.png"))), [](Hostile& t) { t.AwaitAbandonedSends(); }), 0, late},
       {"Web_OverSizeLimit", limits(0, 1000, Do(kWeb, web + "photo.png")), 0, {"The image is larger than the size limit!"}},
+      {"Web_AtSizeLimitUnannounced", limits(0, unsigned(Bytes(photo).size()), Do(kWeb, web + "unsized-photo")), 1, {},
+       kWindow},
       {"Web_OverSizeLimitUnannounced", limits(0, 1000, Do(kWeb, web + "unsized-photo")), 0,
        {"The image is larger than the size limit!"}},
       {"Web_BodyCut", Do(kWeb, web + "cut-photo"), 0, {"The download was cut off before its end!"}},
@@ -494,6 +498,8 @@ std::vector<Row> Rows() {
       {"HandleMissingModule", Do(kHandle, "LOGO", "no-such-module.dll"), 0, {kNoModule}},
       {"DisplayMissingResource", resource("", Do(kDisplay, "NOSUCHIMAGE")), 1, {}, kShown},
       {"DrawFromMissingModule", resource("no-such-module.dll", Do(kDraw, "LOGO")), 1, {kNoModule}, kDrawn},
+      // The system refuses the picture control: the control is told it has none, and the picture goes with it.
+      {"PictureControlRefused", Failing("CreateWindowExA", Do(kDisplay, photo)), 1, {}, kRefused},
       {"BackgroundInZeroSizeWindow", InWindow(0, 0, Do(kBackground, photo)), 0, {}, kShown},
       {"CaptureZeroSizeWindow", InWindow(0, 0, Do(kCapture, kBmp)), 0},
       {"CaptureRectOf40000", rect(0, 0, 40000, 4), 0, {}, kWrites},
@@ -545,7 +551,8 @@ TEST_P(Hostile, Row) {
             "redraw window" + at};
   else if (row.effects & (kWindow | kReport | kGiven | kGivenReport))
     host = {"bytes " + std::string(row.effects & (kReport | kGivenReport) ? "report" : window) + at + " ImageFileBytes=BM"};
-  if (row.effects & kShown) host = ShownCalls(static_cast<std::int16_t>(field), pixet_->HPICTUREBOX, window);
+  if (row.effects & (kShown | kRefused))
+    host = ShownCalls(static_cast<std::int16_t>(field), row.effects & kRefused ? nullptr : pixet_->HPICTUREBOX, window);
   if (row.effects & kDrawn) host = DrawnCalls(window);
   EXPECT_EQ(TakeHostCalls(), host);
   EXPECT_TRUE(!(row.effects & kNoEngine) || engine_.Startups() == 0) << "the engine was started";

@@ -7,7 +7,8 @@
 #   http_server.py stop INFO        stops that server and removes INFO
 # TLS: a throwaway authority (INFO's folder/tls/ca.der, for the tests to trust) signs TLS's
 # certificate and OTHER_NAME's (for elsewhere.test); another one signs UNTRUSTED's.
-# Answers: ...?to=URL redirects there (301 from a "moved" segment, else 302). Else by the
+# Answers: ...?to=URL redirects there (301 from a "moved" segment, 308 from "kept", else
+# 302). Else by the
 # request's last segment (after "/" or "\", before "?"):
 #   unsized* photo.png without its length
 #   cut*     200 announcing all of photo.png, sending its first 30 bytes, then hanging up
@@ -28,7 +29,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         photo = lambda ext: open(os.path.join(self.server.folder, "photo" + ext), "rb").read()
         status, body, sent = 404, b"no such image", None
         if "?to=" in self.path:
-            self.send_response(301 if "/moved?" in self.path else 302)
+            self.send_response(301 if "/moved?" in self.path else 308 if "/kept?" in self.path else 302)
             self.send_header("Location", self.path.split("?to=", 1)[1])
             return self.end_headers()
         if name.startswith(("silent", "stall")):

@@ -127,7 +127,7 @@ const std::map<std::string_view, EntryShim>& EntryShims() {
   X(CloseHandle) X(CreateThread) X(GlobalAlloc) X(GlobalFree) X(GlobalLock)          \
   X(GlobalUnlock) X(LoadLibraryA) X(LoadLibraryW) X(FreeLibrary) X(GetModuleHandleExA)               \
   X(FreeLibraryAndExitThread) X(CreateStreamOnHGlobal) X(InternetOpenA) X(InternetOpenUrlA)          \
-  X(InternetConnectA) X(HttpOpenRequestA) X(InternetReadFile) X(InternetCloseHandle)
+  X(InternetConnectA) X(HttpOpenRequestA) X(InternetReadFile) X(InternetCloseHandle) X(CreateWindowExA)
 PIXET_HOOKED(PIXET_REAL)
 #undef PIXET_REAL
 
@@ -238,6 +238,11 @@ LRESULT WINAPI HookSendMessageA(HWND window, UINT message, WPARAM w, LPARAM l) {
   if (HandleCounter* h = Handles(); h != nullptr && message == STM_SETIMAGE && w == IMAGE_BITMAP)
     h->gdi_objects.HandedOver(reinterpret_cast<HGDIOBJ>(l));
   return real_SendMessageA(window, message, w, l);
+}
+HWND WINAPI HookCreateWindowExA(DWORD extended, LPCSTR type, LPCSTR title, DWORD style, int x, int y, int width,
+                                int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID parameter) {
+  if (Failing("CreateWindowExA")) return nullptr;  // windows are the host's: not counted
+  return real_CreateWindowExA(extended, type, title, style, x, y, width, height, parent, menu, instance, parameter);
 }
 HANDLE WINAPI HookLoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int height, UINT flags) {
   HANDLE loaded = real_LoadImageA(instance, name, type, width, height, flags);
