@@ -69,6 +69,12 @@ t capture-args 2 'usage: pixet-cli capture' - - capture rect wide.png r.bmp 0 0 
 # X Y W H are 32-bit whole numbers: one past the range, or a number with a unit, is refused.
 t rect-range 2 "X takes a whole number from -2147483648 to 2147483647, not '2147483648'" range.bmp absent capture rect wide.png range.bmp 2147483648 0 50 40
 t rect-junk 2 "H takes a whole number .*, not '40px'" junk.bmp absent capture rect wide.png junk.bmp 0 0 50 40px
+# Ranges at both ends: workers from 1 to 64, a time limit above 0.
+t jobs-0 2 '-j takes a number of workers from 1 to 64' j0 absent convert photo.png --to j0 -j 0
+t jobs-65 2 '-j takes a number of workers from 1 to 64' j65 absent convert photo.png --to j65 -j 65
+t jobs-64 0 'wrote j64.photo.png' j64/photo.png 'PNG 64x48' convert photo.png --to j64 -j 64
+t timeout-0 2 "--timeout takes a number of seconds, not '0'" - - load "https://localhost:$tls/photo.png" --timeout 0
+t capture-extra 2 'usage: pixet-cli capture' extra.bmp absent capture window wide.png extra.bmp more
 # convert and gray. Success needs a file this call made: a missing source writes nothing
 # although the library reports success, and the file from before must not pass for it.
 for f in bmp:BMP jpg:JPEG png:PNG tif:TIFF; do
