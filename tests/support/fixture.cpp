@@ -93,6 +93,7 @@ void PixetTest::TearDown() {
     EXPECT_FALSE(FileExists(file)) << file << " left behind";
     ::DeleteFileA(file.c_str());
   }
+  AwaitAbandonedSends();
   for (const std::string& left : handles_.Left()) ADD_FAILURE() << left;
   EXPECT_EQ(pixet_->USERESOURCE, 0) << "resource switch left on";
   const std::string name(pixet_->RESOURCESDLLNAME, sizeof pixet_->RESOURCESDLLNAME);

@@ -75,8 +75,9 @@ class PixetTest : public ::testing::Test {
   std::vector<std::string> TakeHostCalls() { return host_.TakeCalls(); }
   void Pump() { host_.PumpMessages(); }
   HWND ControlHwnd(std::int16_t field = kImage) const { return host_.State(window_, field).hwnd; }
-  // A web load that stopped waiting for its send leaves the send running, holding the
-  // library, until the server gives up: waits (at most 5 s) for it to let go.
+  // A web load's send runs on a thread of its own that holds the library until it ends: a
+  // moment after the load returns, or, when the load stopped waiting for it, once the server
+  // gives up. Waits (at most 5 s) for every such thread to let go; the tear-down does.
   void AwaitAbandonedSends() {
     for (int i = 0; i < 100 && handles_.modules.Held() != 0; ++i) ::Sleep(50);
   }
