@@ -138,6 +138,7 @@ t load 0 'starting "BM".*showing 64x48' - - load photo.jpg
 t load-missing 1 'showing 0x0' - - load missing.png
 t load-http 0 'starting "BM".*showing 64x48' - - load "http://127.0.0.1:$port/photo.png"
 t load-https 0 'LoadImageFromWeb -> 1' - - load "https://localhost:$tls/photo.png"
+t load-https-capitals 0 'LoadImageFromWeb -> 1' - - load "HTTPS://localhost:$tls/photo.png"
 limit=8 t load-https-timeout 1 'message: The web server did not answer in time' - - load "https://localhost:$tls/stall.png" --timeout 1
 t load-closed 1 'message: An error occurred calling InternetOpenUrl' - - load "http://127.0.0.1:$closed_port/a.png"
 t copy 0 'clipboard holds a 40x30 bitmap' - - copy halves.png
