@@ -6,6 +6,16 @@
 # Inside a session for the same prefix, COMMAND simply runs in that session: a second
 # wineserver for one prefix is not possible, and stopping it would end the outer session.
 set -euo pipefail
+# Debian's Wine has no preloader to reserve Windows' fixed addresses before the kernel maps
+# anything, and with address randomisation the kernel puts the 64-bit loader's heap
+# anywhere in the 1 GiB above the loader (0x7d000000). About one start in three thousand
+# it covers 0x7ffe0000, the shared user data page; that process exits with 1 before the
+# program runs, saying nothing under WINEDEBUG=-all ("failed to map the shared user
+# data"). So the session, and every process it starts, runs without address
+# randomisation: the heap then starts right after the loader, 47 MiB below that page.
+if (( (0x$(cat /proc/self/personality) & 0x0040000) == 0 )); then  # ADDR_NO_RANDOMIZE
+  exec setarch "$(uname -m)" -R bash "$0" "$@"
+fi
 prefix=$(realpath -m "$1"); shift
 if [ -n "${PIXET_SESSION:-}" ] && [ "$(realpath -m "${WINEPREFIX:-}")" = "$prefix" ]; then
   exec "$@"

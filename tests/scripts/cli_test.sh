@@ -38,6 +38,7 @@ t() {
   done
   for f in out.txt err.txt; do iconv -c -f CP1252 -t UTF-8 "$f" | tr -d '\r' > "$f~" && mv "$f~" "$f"; done  # ANSI, CRLF
   [ "$rc" = "$code" ] || why+="exit $rc, expected $code; "
+  [ -s out.txt ] || [ -s err.txt ] || why+="printed nothing (every call prints a line: did it start?); "
   [ "$code" != 2 ] || [ ! -s out.txt ] || why+="a usage error on stdout; "
   grep -qE -- "$pattern" err.txt $([ "$code" = 2 ] || echo out.txt) || why+="no line matches '$pattern'; "
   if [ "$want" = absent ]; then [ ! -e "$file" ] || why+="$file was written; "
