@@ -50,7 +50,7 @@ void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
 
 class Hostile : public PixetTest, public ::testing::WithParamInterface<Row> {
  public:
-  using PixetTest::host_, PixetTest::TakeHostCalls, PixetTest::internet_, PixetTest::handles_, PixetTest::engine_, PixetTest::kImage, PixetTest::pixet_, PixetTest::report_;
+  using PixetTest::host_, PixetTest::TakeHostCalls, PixetTest::handles_, PixetTest::engine_, PixetTest::kImage, PixetTest::pixet_, PixetTest::report_;
   // What a row's calls act on; a row may change them.
   Pixet* object = pixet_.get();
   PixetHostWindow* target = window_;
@@ -235,7 +235,7 @@ Row Fetch(std::string name, std::string address, std::int32_t result, std::strin
   const std::string temp = TempDirectory(), file = temp + local;
   const Step stale = [=](Hostile&) { if (stored != kNone) WriteFileBytes(file, Bytes(Sample("palette.png"))); };
   const Step check = [=](Hostile& t) {
-    EXPECT_TRUE(stored != kNone || t.internet_.Reads() == 0) << "the body was read";
+    EXPECT_TRUE(stored != kNone || t.handles_.reads == 0) << "the body was read";
     if (local.empty()) return;
     const bool sample = !stored.empty() && FileExists(Sample(stored));
     EXPECT_TRUE(Bytes(file) == (sample ? Bytes(Sample(stored)).substr(0, keep) : stored)) << file << " differs";
@@ -378,7 +378,7 @@ std::vector<Row> Rows() {
     };
   };
   const auto unread = [](Call call) -> Call {  // not one read of the body
-    return Around([](Hostile&) {}, call, [](Hostile& t) { EXPECT_EQ(t.internet_.Reads(), 0) << "the body was read"; });
+    return Around([](Hostile&) {}, call, [](Hostile& t) { EXPECT_EQ(t.handles_.reads, 0) << "the body was read"; });
   };
   const Texts refused = {"The web server's certificate was not accepted!"}, late = {"The web server did not answer in time!"},
               large = {"The image is larger than the size limit!"};

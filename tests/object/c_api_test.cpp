@@ -226,7 +226,7 @@ TEST_F(PixetTest, CFunctionsOnANullObjectGiveZeroAndDoNothing) {
   EXPECT_TRUE(host_.State(window_, kImage).imageBytes->empty() && host_.State(report_, kImage).imageBytes->empty());
   EXPECT_EQ(ClipboardPixels(), FilePixels(photo));
   EXPECT_EQ(std::string(name) + std::to_string(clsid.Data1), "#######0");
-  EXPECT_EQ(std::to_string(engine_.Startups()) + std::to_string(internet_.Reads()), "00");
+  EXPECT_EQ(std::to_string(engine_.Startups()) + std::to_string(handles_.reads.load()), "00");
 }
 
 // A host of C callbacks that notes each call as "what target id" and hands it on to the fixture's host. Targets:

@@ -14,7 +14,6 @@ namespace {
 
 // The counters alive now; set and cleared on the test's thread, read by hooks on any thread.
 std::atomic<EngineCounter*> g_engine{nullptr};
-std::atomic<InternetCounter*> g_internet{nullptr};
 std::atomic<HandleCounter*> g_handles{nullptr};
 
 // ---- Engine entries, answered with shims by the DLL's GetProcAddress -----------------
@@ -118,19 +117,6 @@ const std::map<std::string_view, EntryShim>& EntryShims() {
 
 // ---- The DLL's imports ----------------------------------------------------------------
 
-// The real function behind each hook, filled once by InstallImportHooks.
-#define PIXET_REAL(name) decltype(&::name) real_##name = nullptr;
-#define PIXET_HOOKED(X)                                                                              \
-  X(GetProcAddress) X(CreateCompatibleDC) X(DeleteDC) X(CreateCompatibleBitmap) X(CreatePalette)     \
-  X(DeleteObject) X(SelectObject) X(SelectPalette) X(GetDC) X(GetWindowDC) X(ReleaseDC)              \
-  X(OpenClipboard) X(CloseClipboard) X(SetClipboardData) X(SendMessageA) X(LoadImageA) X(CreateFileA) \
-  X(CloseHandle) X(CreateThread) X(GlobalAlloc) X(GlobalFree) X(GlobalLock)          \
-  X(GlobalUnlock) X(LoadLibraryA) X(LoadLibraryW) X(FreeLibrary) X(GetModuleHandleExA)               \
-  X(FreeLibraryAndExitThread) X(CreateStreamOnHGlobal) X(InternetOpenA) X(InternetOpenUrlA)          \
-  X(InternetConnectA) X(HttpOpenRequestA) X(InternetReadFile) X(InternetCloseHandle) X(CreateWindowExA)
-PIXET_HOOKED(PIXET_REAL)
-#undef PIXET_REAL
-
 HandleCounter* Handles() { return g_handles; }
 bool Failing(const char* name) {
   HandleCounter* handles = g_handles;
@@ -138,6 +124,50 @@ bool Failing(const char* name) {
   ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
   return true;
 }
+void Note(Tally HandleCounter::*tally, const void* thing, int times) {
+  if (HandleCounter* h = Handles(); h != nullptr && thing != nullptr) (h->*tally).Add(thing, times);
+}
+
+// The imports whose result is a thing the library then holds, in that tally, unless it is the
+// failure value (which the test can make the import give).
+#define PIXET_MAKERS(X)                                                                                      \
+  X(CreateCompatibleDC, dcs, nullptr) X(GetDC, dcs, nullptr) X(GetWindowDC, dcs, nullptr)                   \
+  X(CreateCompatibleBitmap, gdi_objects, nullptr) X(CreatePalette, gdi_objects, nullptr)                    \
+  X(LoadImageA, gdi_objects, nullptr) X(CreateFileA, files, INVALID_HANDLE_VALUE)                           \
+  X(CreateThread, threads, nullptr) X(GlobalAlloc, blocks, nullptr) X(LoadLibraryA, modules, nullptr)       \
+  X(LoadLibraryW, modules, nullptr) X(InternetOpenA, internet, nullptr) X(InternetOpenUrlA, internet, nullptr) \
+  X(InternetConnectA, internet, nullptr) X(HttpOpenRequestA, internet, nullptr)
+
+template <class Tag, class Fn = decltype(Tag::real)>
+struct Maker;
+template <class Tag, class R, class... P>
+struct Maker<Tag, R(WINAPI*)(P...)> {
+  static R WINAPI Hook(P... args) {
+    if (Failing(Tag::kName)) return R(Tag::Failure());
+    const R made = Tag::real(args...);
+    if (made != R(Tag::Failure())) Note(Tag::kTally, made, 1);
+    return made;
+  }
+};
+#define PIXET_MAKER(name, tally, failure)                                          \
+  struct Made_##name {                                                            \
+    static inline decltype(&::name) real = nullptr;                               \
+    static constexpr char kName[] = #name;                                        \
+    static constexpr Tally HandleCounter::*kTally = &HandleCounter::tally;        \
+    static HANDLE Failure() { return failure; }                                   \
+  };
+PIXET_MAKERS(PIXET_MAKER)
+#undef PIXET_MAKER
+
+// The others, each with a hook of its own below; the real function behind each.
+#define PIXET_HOOKED(X)                                                                                       \
+  X(GetProcAddress) X(DeleteDC) X(ReleaseDC) X(DeleteObject) X(SelectObject) X(SelectPalette)                 \
+  X(OpenClipboard) X(CloseClipboard) X(SetClipboardData) X(SendMessageA) X(CloseHandle) X(GlobalFree)         \
+  X(GlobalLock) X(GlobalUnlock) X(FreeLibrary) X(GetModuleHandleExA) X(FreeLibraryAndExitThread)              \
+  X(CreateStreamOnHGlobal) X(InternetReadFile) X(InternetCloseHandle) X(CreateWindowExA)
+#define PIXET_REAL(name) decltype(&::name) real_##name = nullptr;
+PIXET_HOOKED(PIXET_REAL)
+#undef PIXET_REAL
 
 // Notes what `dc` had before the library's first selection of that kind into it, and
 // forgets it once the library selects that back.
@@ -156,14 +186,10 @@ void Selected(HDC dc, HGDIOBJ object, HGDIOBJ previous) {
 void LetGo(HDC dc) {
   HandleCounter* h = Handles();
   if (h == nullptr) return;
+  Note(&HandleCounter::dcs, dc, -1);
   std::lock_guard<std::mutex> lock(h->selections_mutex);
   for (auto at = h->originals.begin(); at != h->originals.end();)
     if (at->first.first == dc) ++h->selections_left, at = h->originals.erase(at); else ++at;
-}
-
-template <class T>
-void Note(LiveSet HandleCounter::*set, T thing, bool made) {
-  if (HandleCounter* h = Handles(); h != nullptr && thing != nullptr) made ? (h->*set).Made(thing) : (h->*set).Gone(thing);
 }
 
 FARPROC WINAPI HookGetProcAddress(HMODULE module, LPCSTR name) {
@@ -172,28 +198,11 @@ FARPROC WINAPI HookGetProcAddress(HMODULE module, LPCSTR name) {
   const auto found = EntryShims().find(name);
   return found != EntryShims().end() ? found->second.bind(real) : real;
 }
-HDC WINAPI HookCreateCompatibleDC(HDC dc) {
-  if (Failing("CreateCompatibleDC")) return nullptr;
-  HDC made = real_CreateCompatibleDC(dc);
-  return Note(&HandleCounter::dcs, made, true), made;
-}
-BOOL WINAPI HookDeleteDC(HDC dc) {
-  LetGo(dc);
-  Note(&HandleCounter::dcs, dc, false);
-  return real_DeleteDC(dc);
-}
-HBITMAP WINAPI HookCreateCompatibleBitmap(HDC dc, int width, int height) {
-  if (Failing("CreateCompatibleBitmap")) return nullptr;
-  HBITMAP made = real_CreateCompatibleBitmap(dc, width, height);
-  return Note(&HandleCounter::gdi_objects, made, true), made;
-}
-HPALETTE WINAPI HookCreatePalette(const LOGPALETTE* palette) {
-  HPALETTE made = real_CreatePalette(palette);
-  return Note(&HandleCounter::gdi_objects, made, true), made;
-}
+BOOL WINAPI HookDeleteDC(HDC dc) { return LetGo(dc), real_DeleteDC(dc); }
+int WINAPI HookReleaseDC(HWND window, HDC dc) { return LetGo(dc), real_ReleaseDC(window, dc); }
 BOOL WINAPI HookDeleteObject(HGDIOBJ object) {
   const BOOL done = real_DeleteObject(object);
-  if (done) Note(&HandleCounter::gdi_objects, object, false);
+  if (done) Note(&HandleCounter::gdi_objects, object, -1);
   return done;
 }
 HGDIOBJ WINAPI HookSelectObject(HDC dc, HGDIOBJ object) {
@@ -203,20 +212,6 @@ HGDIOBJ WINAPI HookSelectObject(HDC dc, HGDIOBJ object) {
 HPALETTE WINAPI HookSelectPalette(HDC dc, HPALETTE palette, BOOL background) {
   HPALETTE previous = real_SelectPalette(dc, palette, background);
   return Selected(dc, palette, previous), previous;
-}
-HDC WINAPI HookGetDC(HWND window) {
-  if (Failing("GetDC")) return nullptr;
-  HDC got = real_GetDC(window);
-  return Note(&HandleCounter::dcs, got, true), got;
-}
-HDC WINAPI HookGetWindowDC(HWND window) {
-  HDC got = real_GetWindowDC(window);
-  return Note(&HandleCounter::dcs, got, true), got;
-}
-int WINAPI HookReleaseDC(HWND window, HDC dc) {
-  LetGo(dc);
-  Note(&HandleCounter::dcs, dc, false);
-  return real_ReleaseDC(window, dc);
 }
 BOOL WINAPI HookOpenClipboard(HWND owner) {
   if (Failing("OpenClipboard")) return FALSE;
@@ -244,72 +239,38 @@ HWND WINAPI HookCreateWindowExA(DWORD extended, LPCSTR type, LPCSTR title, DWORD
   if (Failing("CreateWindowExA")) return nullptr;  // windows are the host's: not counted
   return real_CreateWindowExA(extended, type, title, style, x, y, width, height, parent, menu, instance, parameter);
 }
-HANDLE WINAPI HookLoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int height, UINT flags) {
-  HANDLE loaded = real_LoadImageA(instance, name, type, width, height, flags);
-  if (type == IMAGE_BITMAP) Note(&HandleCounter::gdi_objects, loaded, true);
-  return loaded;
-}
-HANDLE WINAPI HookCreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
-                              DWORD attributes, HANDLE model) {
-  if (Failing("CreateFileA")) return INVALID_HANDLE_VALUE;
-  HANDLE file = real_CreateFileA(name, access, share, security, how, attributes, model);
-  if (file != INVALID_HANDLE_VALUE) Note(&HandleCounter::files, file, true);
-  return file;
-}
 BOOL WINAPI HookCloseHandle(HANDLE handle) {
   // The runtime linked into the DLL closes handles of its own too (its events, for one, made
   // once per process): only files and threads count.
   if (HandleCounter* h = Handles()) h->files.HandedOver(handle), h->threads.HandedOver(handle);
   return real_CloseHandle(handle);
 }
-HANDLE WINAPI HookCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stack, LPTHREAD_START_ROUTINE start,
-                               LPVOID parameter, DWORD flags, LPDWORD id) {
-  HANDLE made = real_CreateThread(security, stack, start, parameter, flags, id);
-  return Note(&HandleCounter::threads, made, true), made;
-}
-HGLOBAL WINAPI HookGlobalAlloc(UINT flags, SIZE_T bytes) {
-  if (Failing("GlobalAlloc")) return nullptr;
-  HGLOBAL made = real_GlobalAlloc(flags, bytes);
-  return Note(&HandleCounter::blocks, made, true), made;
-}
 HGLOBAL WINAPI HookGlobalFree(HGLOBAL block) {
   HGLOBAL left = real_GlobalFree(block);
-  if (left == nullptr) Note(&HandleCounter::blocks, block, false);
+  if (left == nullptr) Note(&HandleCounter::blocks, block, -1);
   return left;
 }
 LPVOID WINAPI HookGlobalLock(HGLOBAL block) {
   LPVOID at = real_GlobalLock(block);
-  if (HandleCounter* h = Handles(); h != nullptr && at != nullptr) h->locks.Add(block, 1);
+  if (at != nullptr) Note(&HandleCounter::locks, block, 1);
   return at;
 }
 BOOL WINAPI HookGlobalUnlock(HGLOBAL block) {
-  if (HandleCounter* h = Handles()) h->locks.Add(block, -1);
+  Note(&HandleCounter::locks, block, -1);
   return real_GlobalUnlock(block);
-}
-HMODULE WINAPI HookLoadLibraryA(LPCSTR name) {
-  if (Failing("LoadLibraryA")) return nullptr;
-  HMODULE module = real_LoadLibraryA(name);
-  if (HandleCounter* h = Handles(); h != nullptr && module != nullptr) h->modules.Add(module, 1);
-  return module;
-}
-HMODULE WINAPI HookLoadLibraryW(LPCWSTR name) {
-  HMODULE module = real_LoadLibraryW(name);
-  if (HandleCounter* h = Handles(); h != nullptr && module != nullptr) h->modules.Add(module, 1);
-  return module;
 }
 BOOL WINAPI HookFreeLibrary(HMODULE module) {
   const BOOL freed = real_FreeLibrary(module);
-  if (HandleCounter* h = Handles(); h != nullptr && freed) h->modules.Add(module, -1);
+  if (freed) Note(&HandleCounter::modules, module, -1);
   return freed;
 }
 BOOL WINAPI HookGetModuleHandleExA(DWORD flags, LPCSTR name, HMODULE* module) {
   const BOOL got = real_GetModuleHandleExA(flags, name, module);
-  if (HandleCounter* h = Handles(); h != nullptr && got && !(flags & GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT))
-    h->modules.Add(*module, 1);
+  if (got && !(flags & GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT)) Note(&HandleCounter::modules, *module, 1);
   return got;
 }
 VOID WINAPI HookFreeLibraryAndExitThread(HMODULE module, DWORD code) {
-  if (HandleCounter* h = Handles()) h->modules.Add(module, -1);
+  Note(&HandleCounter::modules, module, -1);
   real_FreeLibraryAndExitThread(module, code);
 }
 HRESULT WINAPI HookCreateStreamOnHGlobal(HGLOBAL block, BOOL release, LPSTREAM* stream) {
@@ -317,34 +278,12 @@ HRESULT WINAPI HookCreateStreamOnHGlobal(HGLOBAL block, BOOL release, LPSTREAM* 
   if (HandleCounter* h = Handles(); h != nullptr && SUCCEEDED(made) && release) h->blocks.HandedOver(block);
   return made;
 }
-
-template <class T>
-T Opened(T handle) {
-  if (InternetCounter* internet = g_internet) internet->Handles().Made(handle);
-  return handle;
-}
-HINTERNET WINAPI HookInternetOpenA(LPCSTR agent, DWORD access, LPCSTR proxy, LPCSTR bypass, DWORD flags) {
-  if (Failing("InternetOpenA")) return ::SetLastError(ERROR_INTERNET_INTERNAL_ERROR), nullptr;
-  return Opened(real_InternetOpenA(agent, access, proxy, bypass, flags));
-}
-HINTERNET WINAPI HookInternetOpenUrlA(HINTERNET session, LPCSTR url, LPCSTR headers, DWORD length, DWORD flags,
-                                      DWORD_PTR context) {
-  return Opened(real_InternetOpenUrlA(session, url, headers, length, flags, context));
-}
-HINTERNET WINAPI HookInternetConnectA(HINTERNET session, LPCSTR host, INTERNET_PORT port, LPCSTR user, LPCSTR password,
-                                      DWORD service, DWORD flags, DWORD_PTR context) {
-  return Opened(real_InternetConnectA(session, host, port, user, password, service, flags, context));
-}
-HINTERNET WINAPI HookHttpOpenRequestA(HINTERNET connection, LPCSTR verb, LPCSTR object, LPCSTR version,
-                                      LPCSTR referrer, LPCSTR* types, DWORD flags, DWORD_PTR context) {
-  return Opened(real_HttpOpenRequestA(connection, verb, object, version, referrer, types, flags, context));
-}
 BOOL WINAPI HookInternetReadFile(HINTERNET file, LPVOID buffer, DWORD size, LPDWORD read) {
-  if (InternetCounter* internet = g_internet) internet->OnRead();
+  if (HandleCounter* h = Handles()) ++h->reads;
   return real_InternetReadFile(file, buffer, size, read);
 }
 BOOL WINAPI HookInternetCloseHandle(HINTERNET handle) {
-  if (InternetCounter* internet = g_internet) internet->Handles().Gone(handle);
+  Note(&HandleCounter::internet, handle, -1);
   return real_InternetCloseHandle(handle);
 }
 
@@ -363,38 +302,31 @@ void InstallImportHooks() {
       reinterpret_cast<void (*)()>(PatchImport(dll, #name, reinterpret_cast<void*>(&Hook##name))));
   PIXET_HOOKED(PIXET_PATCH)
 #undef PIXET_PATCH
+#define PIXET_PATCH(name, tally, failure)                                                          \
+  Made_##name::real = reinterpret_cast<decltype(&::name)>(reinterpret_cast<void (*)()>(             \
+      PatchImport(dll, #name, reinterpret_cast<void*>(&Maker<Made_##name>::Hook))));
+  PIXET_MAKERS(PIXET_PATCH)
+#undef PIXET_PATCH
 }
 
-void LiveSet::Made(const void* thing) {
+void Tally::Add(const void* thing, int times) {
   std::lock_guard<std::mutex> lock(mutex_);
-  if (thing != nullptr) live_.insert(thing);
+  // Below 0 stays below: a module the library held before the counts began may be let go of.
+  if ((held_[thing] += times) < 0 && times < 0) ++unknown_;
 }
-void LiveSet::Gone(const void* thing) {
+void Tally::HandedOver(const void* thing) {
   std::lock_guard<std::mutex> lock(mutex_);
-  unknown_ += live_.erase(thing) == 0;
+  held_.erase(thing);
 }
-void LiveSet::HandedOver(const void* thing) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  live_.erase(thing);
-}
-std::size_t LiveSet::Live() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return live_.size();
-}
-int LiveSet::Unknown() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return unknown_;
-}
-
-void RefCounts::Add(const void* thing, int delta) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  counts_[thing] += delta;
-}
-std::size_t RefCounts::Held() const {
+std::size_t Tally::Held() const {
   std::lock_guard<std::mutex> lock(mutex_);
   std::size_t held = 0;
-  for (const auto& entry : counts_) held += entry.second > 0;
+  for (const auto& entry : held_) held += entry.second > 0;
   return held;
+}
+int Tally::Unknown() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return unknown_;
 }
 
 EngineCounter::EngineCounter() { g_engine = this; }
@@ -440,9 +372,6 @@ int EngineCounter::StreamsLeft() {
   return left;
 }
 
-InternetCounter::InternetCounter() { g_internet = this; }
-InternetCounter::~InternetCounter() { g_internet = nullptr; }
-
 HandleCounter::HandleCounter() { g_handles = this; }
 HandleCounter::~HandleCounter() { g_handles = nullptr; }
 
@@ -461,18 +390,20 @@ std::vector<std::string> HandleCounter::Left() {
   const auto add = [&](std::size_t count, const char* what) {
     if (count != 0) left.push_back(std::to_string(count) + " " + what);
   };
-  add(dcs.Live(), "device contexts not released");
+  add(dcs.Held(), "device contexts not released");
   add(dcs.Unknown(), "device contexts released that were not the library's");
-  add(gdi_objects.Live(), "GDI objects not deleted");
+  add(gdi_objects.Held(), "GDI objects not deleted");
   add(gdi_objects.Unknown(), "GDI objects deleted that were not the library's");
   add(selections_left, "DCs let go of with an object still selected");
   add(clipboard_opens < 0 ? 0 : clipboard_opens.load(), "clipboard opens not closed");
-  add(blocks.Live(), "memory blocks not freed");
+  add(blocks.Held(), "memory blocks not freed");
   add(blocks.Unknown(), "memory blocks freed that were not the library's");
   add(locks.Held(), "memory blocks left locked");
-  add(files.Live(), "files left open");
-  add(threads.Live(), "thread handles left open");
+  add(files.Held(), "files left open");
+  add(threads.Held(), "thread handles left open");
   add(modules.Held(), "modules left loaded");
+  add(internet.Held(), "WinINet handles left open");
+  add(internet.Unknown(), "WinINet handles closed twice");
   return left;
 }
 

@@ -26,30 +26,21 @@ namespace pixet::testing {
 
 void InstallImportHooks();
 
-// Things made and not yet let go of, and lets-go of things never made (twice, or foreign).
-class LiveSet {
+// How often each thing was taken and not yet let go of (made, loaded, locked), and how often
+// something not held was let go of (twice, or taken before the counts began).
+class Tally {
  public:
-  void Made(const void* thing);
-  void Gone(const void* thing);
-  void HandedOver(const void* thing);  // gone, without complaint when unknown
-  std::size_t Live() const;
+  void Add(const void* thing, int times);
+  void Made(const void* thing) { Add(thing, 1); }
+  void Gone(const void* thing) { Add(thing, -1); }
+  void HandedOver(const void* thing);  // the receiver's now: no longer held, and no complaint when unknown
+  std::size_t Held() const;
   int Unknown() const;
 
  private:
   mutable std::mutex mutex_;
-  std::set<const void*> live_;
+  std::map<const void*, int> held_;
   int unknown_ = 0;
-};
-
-// Counts per thing that can be taken more than once (module references, block locks).
-class RefCounts {
- public:
-  void Add(const void* thing, int delta);
-  std::size_t Held() const;  // things taken more often than let go of
-
- private:
-  mutable std::mutex mutex_;
-  std::map<const void*, int> counts_;
 };
 
 class EngineCounter {
@@ -61,7 +52,7 @@ class EngineCounter {
 
   int Startups() const { return startups_; }
   int Shutdowns() const { return shutdowns_; }
-  LiveSet& Objects() { return objects_; }  // images, bitmaps, graphics, attributes
+  Tally& Objects() { return objects_; }  // images, bitmaps, graphics, attributes
   // Streams handed to the engine that someone still holds (an image made from one keeps it).
   int StreamsHeld();
   // Streams held still, or gone with their memory block left; lets go of the others.
@@ -80,26 +71,10 @@ class EngineCounter {
   struct Stream { IStream* stream; HGLOBAL block; };
   std::atomic<int> startups_{0}, shutdowns_{0};
   std::atomic<HBITMAP> last_hbitmap_{nullptr};
-  LiveSet objects_;
+  Tally objects_;
   std::mutex mutex_;
   std::vector<Stream> streams_;  // each with a reference of the counter's own
   std::vector<std::string> replaced_;
-};
-
-class InternetCounter {
- public:
-  InternetCounter();
-  ~InternetCounter();
-  InternetCounter(const InternetCounter&) = delete;
-  InternetCounter& operator=(const InternetCounter&) = delete;
-
-  int Reads() const { return reads_; }
-  LiveSet& Handles() { return handles_; }
-  void OnRead() { ++reads_; }
-
- private:
-  std::atomic<int> reads_{0};
-  LiveSet handles_;
 };
 
 class HandleCounter {
@@ -116,8 +91,8 @@ class HandleCounter {
   void Fail(const std::string& name);
   bool Failing(const char* name);
 
-  LiveSet dcs, gdi_objects, blocks, files, threads;
-  RefCounts modules, locks;
+  Tally dcs, gdi_objects, blocks, files, threads, modules, locks, internet;
+  std::atomic<int> reads{0};  // of WinINet bodies
   std::atomic<int> clipboard_opens{0};
   std::atomic<int> selections_left{0};  // DCs let go of with an object of the library's still selected
   // Per DC and object type, what was selected before the library's first selection.

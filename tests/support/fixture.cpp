@@ -84,11 +84,9 @@ std::vector<std::string> PixetTest::TakeMessages() {
 
 void PixetTest::TearDown() {
   EXPECT_EQ(engine_.Startups(), engine_.Shutdowns()) << "engine start-ups without shutdown";
-  EXPECT_EQ(engine_.Objects().Live(), 0u) << "engine objects left undisposed";
+  EXPECT_EQ(engine_.Objects().Held(), 0u) << "engine objects left undisposed";
   EXPECT_EQ(engine_.Objects().Unknown(), 0) << "engine objects released twice";
   EXPECT_EQ(engine_.StreamsLeft(), 0) << "resource streams or their blocks left";
-  EXPECT_EQ(internet_.Handles().Live(), 0u) << "WinINet handles left open";
-  EXPECT_EQ(internet_.Handles().Unknown(), 0) << "WinINet handles closed twice";
   for (const std::string& file : WorkingFiles()) {
     EXPECT_FALSE(FileExists(file)) << file << " left behind";
     ::DeleteFileA(file.c_str());

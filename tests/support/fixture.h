@@ -91,7 +91,6 @@ class PixetTest : public ::testing::Test {
   PixetHostReport* report_ = nullptr;
   std::unique_ptr<Pixet> pixet_ = Pixet::Create();  // before the counters: binding refills the tables
   EngineCounter engine_;
-  InternetCounter internet_;
   HandleCounter handles_;
 };
 
