@@ -52,14 +52,16 @@ struct Spy : public Pixet {
 TEST_F(PixetTest, CFunctionsReachTheirSlotsWithTheirArgumentsGiveTheResultsAndStopWhatIsThrown) {
   Spy spy;  // not bound, so no method has run yet
   PixetObject *o = &spy, *p = pixet_.get();
-  // "result slot arguments"; then once more with every method throwing, where only the guard's 0 (or nothing, -1
-  // here) comes back. In the 32-bit build each module has its own unwinder, so an exception thrown here cannot
-  // pass the library's frames at all; there the guard only stops its own, and the second round repeats the first.
-  for (bool throws : {false, sizeof(void*) == 8}) {
-    spy.throws = throws;
+  // "result slot arguments"; then once more with every method throwing, and once on no object at all, where only
+  // 0 (or nothing, -1 here) comes back. In the 32-bit build each module has its own unwinder, so an exception
+  // thrown here cannot pass the library's frames at all; there the guard only stops its own, and the second round
+  // repeats the first.
+  for (int round : {0, sizeof(void*) == 8 ? 1 : 0, 2}) {
+    spy.throws = round == 1;
+    o = round == 2 ? nullptr : &spy;
     const auto check = [&](std::intptr_t result, std::string expected) {
-      if (throws) expected = expected.rfind("-1 ", 0) == 0 ? "-1" : "0";
-      EXPECT_EQ(Text(result) + std::exchange(spy.calls, ""), expected);
+      if (round != 0) expected = expected.rfind("-1 ", 0) == 0 ? "-1" : "0";
+      EXPECT_EQ(Text(result) + std::exchange(spy.calls, ""), expected) << "round " << round;
     };
     check((PixetCaptureDesktopToBmp(o, "d.bmp"), -1), "-1 0 d.bmp");
     check((PixetCaptureClientToBmp(o, "c.bmp"), -1), "-1 1 c.bmp");
@@ -82,7 +84,7 @@ TEST_F(PixetTest, CFunctionsReachTheirSlotsWithTheirArgumentsGiveTheResultsAndSt
     check(PixetSaveResourceToFile(o, "LOGO", "l.bmp", "res.dll"), "118 18 LOGO l.bmp res.dll");
   }
   spy.HPICTUREBOX = High<HWND>();
-  EXPECT_EQ(PixetPictureBox(o), High<void*>());
+  EXPECT_EQ(PixetPictureBox(&spy), High<void*>());
   EXPECT_EQ(PixetPictureBox(p), nullptr) << "no picture control made yet";
 }
 
@@ -189,14 +191,12 @@ TEST_F(PixetTest, CEngineFunctionsGiveTheEnginesOwnAnswers) {
   RemoveFile(out);
 }
 
-// A null object: every function gives 0 (or nothing) and does nothing: no file, no message, no engine, no
-// download, no control or clipboard changed, no buffer written.
+// A null object: every function beyond the methods' gives 0 (or nothing) and does nothing: no message, no engine,
+// no download, no control changed, no buffer written.
 TEST_F(PixetTest, CFunctionsOnANullObjectGiveZeroAndDoNothing) {
   PixetObject* o = nullptr;
-  const std::string photo = Sample("photo.png"), web = "http://127.0.0.1:" + std::to_string(HttpPort()) + "/img/photo.png";
-  PutBitmap(FilePixels(photo));
+  const std::string web = "http://127.0.0.1:" + std::to_string(HttpPort()) + "/img/photo.png";
   char name[8] = "#######";
-  GUID clsid{};
 #define PIXET_ROW(call) {#call, [&]() -> std::intptr_t { return (std::intptr_t)call; }}
 #define PIXET_VOID(call) {#call, [&]() -> std::intptr_t { return call, 0; }}
   const std::pair<const char*, std::function<std::intptr_t()>> rows[] = {
@@ -204,28 +204,13 @@ TEST_F(PixetTest, CFunctionsOnANullObjectGiveZeroAndDoNothing) {
       PIXET_VOID(PixetSetUseResource(o, 1)), PIXET_ROW(PixetGetResourcesDllName(o, name, sizeof name)),
       PIXET_VOID(PixetSetResourcesDllName(o, "x.dll")), PIXET_ROW(PixetPictureBox(o)),
       PIXET_ROW(PixetUsedResourceCount(o)), PIXET_ROW(PixetUsedResourceName(o, 0)),
-      PIXET_VOID(PixetCaptureDesktopToBmp(o, "c-null.bmp")), PIXET_VOID(PixetCaptureClientToBmp(o, "c-null.bmp")),
-      PIXET_VOID(PixetCaptureClientRectToBmp(o, "c-null.bmp", 0, 0, 9, 9)),
-      PIXET_VOID(PixetCaptureWindowToBmp(o, "c-null.bmp")), PIXET_ROW(PixetConvertImage(o, photo.c_str(), "c-null.png")),
-      PIXET_ROW(PixetConvertToGrayscaleImage(o, photo.c_str(), "c-null.png")),
-      PIXET_ROW(PixetCopyToClipboard(o, Sample("halves.png").c_str())), PIXET_ROW(PixetCreatePictureBox(o, window_, kImage, 0)),
-      PIXET_ROW(PixetDrawImage(o, window_, photo.c_str(), kImage, 0, 0)),
-      PIXET_ROW(PixetLoadImage(o, window_, photo.c_str(), kImage)), PIXET_ROW(PixetLoadImageFromClipboard(o, window_, kImage)),
-      PIXET_ROW(PixetLoadReportImage(o, report_, photo.c_str(), kImage)),
-      PIXET_ROW(PixetDisplayImage(o, window_, photo.c_str(), kImage, 0, 0)),
-      PIXET_ROW(PixetDisplayImageAsBackground(o, window_, photo.c_str(), 0)),
-      PIXET_VOID(PixetGetEncoderClsid(o, "image/png", &clsid)), PIXET_ROW(PixetGetFunctionPointers(o)),
-      PIXET_VOID(PixetResizeImage(o)), PIXET_ROW(PixetImageHandleFromResource(o, "LOGO", nullptr)),
-      PIXET_ROW(PixetSaveResourceToFile(o, "LOGO", "c-null.png", nullptr)),
       PIXET_ROW(PixetLoadImageFromWeb(o, window_, web.c_str(), kImage)), PIXET_VOID(PixetSetWebTimeout(o, 10)),
       PIXET_ROW(PixetGetWebTimeout(o)), PIXET_VOID(PixetSetWebSizeLimit(o, 10)), PIXET_ROW(PixetGetWebSizeLimit(o))};
 #undef PIXET_ROW
 #undef PIXET_VOID
   for (const auto& [call, run] : rows) EXPECT_EQ(run(), 0) << call;
-  EXPECT_EQ(FilesStartingWith("c-null"), std::vector<std::string>{});
-  EXPECT_TRUE(host_.State(window_, kImage).imageBytes->empty() && host_.State(report_, kImage).imageBytes->empty());
-  EXPECT_EQ(ClipboardPixels(), FilePixels(photo));
-  EXPECT_EQ(std::string(name) + std::to_string(clsid.Data1), "#######0");
+  EXPECT_TRUE(host_.State(window_, kImage).imageBytes->empty());
+  EXPECT_EQ(std::string(name), "#######");
   EXPECT_EQ(std::to_string(engine_.Startups()) + std::to_string(handles_.reads.load()), "00");
 }
 
