@@ -158,7 +158,9 @@ BmpCapture::~BmpCapture() {
 
 void BmpCapture::CaptureToBmp(HWND window, CaptureMode mode, std::int32_t x, std::int32_t y, std::int32_t width,
                               std::int32_t height, const char* file) {
-  const std::string name = text::ClipTo(file, kMaxFileName);
+  // A longer name is refused, not cut: the cut name could be another file's.
+  const std::string name = text::Clip(file);
+  if (name.size() > kMaxFileName) return;
   // No window or no area: there is no bitmap, and an existing file must not be replaced
   // by an empty one.
   if (window == nullptr) return;

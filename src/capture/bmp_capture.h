@@ -27,8 +27,8 @@ class BmpCapture {
   BmpCapture(const BmpCapture&) = delete;
   BmpCapture& operator=(const BmpCapture&) = delete;
 
-  // Virtual slots, in this order. File names: trailing blanks removed, at most 255
-  // characters used. Nothing is written when no bitmap could be captured (no window, an
+  // Virtual slots, in this order. File names: trailing blanks removed; a name longer
+  // than 255 characters writes nothing. Nothing is written when no bitmap could be captured (no window, an
   // empty or negative area) or the file cannot be written whole (a full disk): an existing
   // file of that name is then left as it was. The file is written beside the target
   // under a temporary "Bcr" name and takes the target's place only once complete.

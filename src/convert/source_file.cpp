@@ -34,19 +34,20 @@ HGLOBAL ControlImageBlock(short field) {
 }
 
 // Writes the control's whole image block to the working file, which `written` owns from
-// before it is made. A block that cannot be read or written whole leaves no file, which
-// the engine then fails to load.
-void WriteControlImage(short field, auto_delete_file& written) {
+// before it is made. False when the block cannot be read or the file made fresh and
+// written whole: an older file (read-only, or held by another handle) may then be there.
+bool WriteControlImage(short field, auto_delete_file& written) {
   const SIZE_T size = ::GlobalSize(ControlImageBlock(field));
-  ::DeleteFileA(kControlImageFile);
+  if (!RemoveStale(kControlImageFile)) return false;
   written.reset(kControlImageFile);
   unique_file file(::CreateFileA(kControlImageFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                  nullptr));
-  if (!file) return;
+  if (!file) return false;
   const unique_hglobal_locked bytes(ControlImageBlock(field));
-  if (bytes && size <= MAXDWORD && WriteAll(file.get(), bytes.get(), static_cast<DWORD>(size))) return;
+  if (bytes && size <= MAXDWORD && WriteAll(file.get(), bytes.get(), static_cast<DWORD>(size))) return true;
   file.reset();
   DeleteNow(written);
+  return false;
 }
 
 }  // namespace
@@ -58,9 +59,9 @@ ResolvedSource::ResolvedSource(const char* source) {
     return;
   }
   lock_ = std::unique_lock<std::recursive_mutex>(WorkingFilesMutex());
-  WriteControlImage(field, written_);
   from_control_ = true;
-  file_ = kControlImageFile;
+  // Without a fresh file, no name: the engine then loads nothing, as from a missing file.
+  if (WriteControlImage(field, written_)) file_ = kControlImageFile;
 }
 
 }  // namespace pixet

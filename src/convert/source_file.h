@@ -15,8 +15,9 @@ inline constexpr char kControlImageFile[] = "_vb_.xac";
 // A source that is a whole number from 1 to 32767 (leading zeros allowed: "0007" is 7)
 // names an image control of the current target window: its image (property 7CB6h) is
 // written to "_vb_.xac", which is deleted when this object goes away; the working-files
-// lock is held from before the write until after the delete. Anything else is itself the
-// file name, and no lock is taken.
+// lock is held from before the write until after the delete. When that file cannot be
+// written fresh, file() is empty and names nothing. Anything else is itself the file name,
+// and no lock is taken.
 class ResolvedSource {
  public:
   explicit ResolvedSource(const char* source);

@@ -17,6 +17,11 @@ namespace pixet {
 
 std::recursive_mutex& WorkingFilesMutex();
 
+// Deletes a working file an earlier call (or another process) left. False when a file of
+// that name is still there, read-only or held open by another handle: the caller must then
+// fail as if it could not write the file, never use the old one. GetLastError says why.
+bool RemoveStale(const char* name);
+
 class WorkingFilesLock {
  public:
   WorkingFilesLock() : lock_(WorkingFilesMutex()) {}

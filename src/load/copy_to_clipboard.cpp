@@ -25,13 +25,15 @@ std::int32_t Pixet::CopyToClipboard(const char* file) {
   std::string name = text::Clip(file);
   auto_delete_file copy;  // the converted copy goes when the call ends, whatever the way out
   if (text::Upper(ExtensionOf(name)) != ".BMP") {
-    // A copy left by an earlier call must not be taken for this file's.
-    ::DeleteFileA(kConvertedCopy);
+    // A copy left by an earlier call must not be taken for this file's: one that stays is
+    // treated as a conversion that wrote nothing.
+    const bool fresh = RemoveStale(kConvertedCopy);
     copy.reset(kConvertedCopy);
     name = kConvertedCopy;
-    ConvertImage(file, kConvertedCopy);
+    if (fresh) ConvertImage(file, kConvertedCopy);
+    else name.clear();
   }
-  unique_hbitmap bitmap(static_cast<HBITMAP>(
+  unique_hbitmap bitmap(name.empty() ? nullptr : static_cast<HBITMAP>(
       ::LoadImageA(nullptr, name.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
   if (!bitmap) {
     host::ShowMessage("There was an error while loading the bitmap");

@@ -112,9 +112,11 @@ Download DownloadUrl(std::string& file_text, auto_delete_file& fetched) {
   return Download::Done;
 }
 
-void KeepDownload(auto_delete_file& fetched, const std::string& local_path) {
-  // A name the system refuses stores nothing; the load then finds no image.
-  if (fetched && ::MoveFileExA(fetched.get().c_str(), local_path.c_str(), MOVEFILE_REPLACE_EXISTING)) fetched.release();
+void KeepDownload(auto_delete_file& fetched, std::string& local_path) {
+  if (fetched && ::MoveFileExA(fetched.get().c_str(), local_path.c_str(), MOVEFILE_REPLACE_EXISTING))
+    fetched.release();
+  else
+    local_path.clear();
 }
 
 }  // namespace pixet

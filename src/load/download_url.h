@@ -22,8 +22,10 @@ bool IsHttpAddress(const char* file_text);
 // Runs without the working-files lock.
 Download DownloadUrl(std::string& file_text, auto_delete_file& fetched);
 
-// Under the working-files lock: gives the fetched body its name `local_path`, in place of any
-// file of that name. When it cannot, the fetched file goes and the name keeps what it held.
-void KeepDownload(auto_delete_file& fetched, const std::string& local_path);
+// Under the working-files lock, after a Done: gives the fetched body its name `local_path`, in
+// place of any file of that name. When it cannot (nothing fetched, or the name read-only or
+// held open by another handle), the fetched file goes and `local_path` is emptied: an older
+// file of that name must not pass for the body, so the load finds no image.
+void KeepDownload(auto_delete_file& fetched, std::string& local_path);
 
 }  // namespace pixet

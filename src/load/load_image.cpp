@@ -24,22 +24,21 @@ constexpr std::size_t kMaxTempNameChars = 511;  // a 512-byte field with its ter
 
 }  // namespace
 
-// The working file goes on every way out; when it cannot be deleted (another handle holds
-// it), the control is left as it was and the result is the delete's error number.
+// The working file goes on every way out. A stale one that cannot be deleted first (another
+// handle holds it) is never shown: the control is left as it was and the result is the
+// delete's error number. One that cannot be deleted after it was read whole still hands
+// its image on; the next call refuses it.
 std::int32_t LoadThroughBmp(Pixet& self, const HostTarget& control, const char* file_text) {
   if (self.ENGINELOADED == 0) return 0;
   const std::string temp = text::ClipTo((TempDirectory() + kConvertedFile).c_str(), kMaxTempNameChars);
   // An earlier call's file must never be shown in place of this one.
-  if (!::DeleteFileA(temp.c_str())) {
-    const DWORD error = LastError();
-    if (::GetFileAttributesA(temp.c_str()) != INVALID_FILE_ATTRIBUTES) return static_cast<std::int32_t>(error);
-  }
+  if (!RemoveStale(temp.c_str())) return static_cast<std::int32_t>(LastError());
   auto_delete_file converted(temp);
   self.ConvertImage(file_text, temp.c_str());  // what counts is whether the file exists now
   std::vector<unsigned char> bytes;
   const DWORD error = ReadWholeFile(temp, bytes);
   if (error != 0) return static_cast<std::int32_t>(error);
-  if (!DeleteNow(converted)) return static_cast<std::int32_t>(LastError());
+  converted.reset();
   static const unsigned char kNoBytes = 0;  // an empty file is still handed on, as no bytes at an address
   host::WriteBytes(control, HostProperty::ImageFileBytes, bytes.empty() ? &kNoBytes : bytes.data(), bytes.size());
   return 1;
@@ -51,9 +50,10 @@ std::int32_t Pixet::LoadImage(PixetHostWindow* window, const char* source, std::
   using namespace pixet;
   std::string file_text = source != nullptr ? source : "";
   auto_delete_file fetched;  // the body, fetched outside the lock, until it takes its name
-  if (IsHttpAddress(source) && DownloadUrl(file_text, fetched) == Download::Failed) return 0;
+  Download download = Download::Skipped;
+  if (IsHttpAddress(source) && (download = DownloadUrl(file_text, fetched)) == Download::Failed) return 0;
   WorkingFilesLock lock;  // the downloaded file's name and "kjj___.bmp"
-  KeepDownload(fetched, file_text);
+  if (download == Download::Done) KeepDownload(fetched, file_text);
   return LoadThroughBmp(*this, HostTarget::Of(window, control), file_text.c_str());
 }
 

@@ -22,7 +22,7 @@ std::int32_t Pixet::LoadImageFromClipboard(PixetHostWindow* window, std::int16_t
   engine::Session session;
   if (!session.started()) return 0;
   WorkingFilesLock lock;
-  ::DeleteFileA(kPastedFile);
+  if (!RemoveStale(kPastedFile)) return 0;  // as when the file cannot be written
   auto_delete_file pasted(kPastedFile);  // goes on every way out, after the control has read it
   engine::unique_gp_bitmap bitmap;
   {

@@ -126,11 +126,11 @@ Call Around(Step before, Call call, Step after = [](Hostile&) {}) {
     return result;
   };
 }
-// `call` while another handle holds `file` open with no sharing at all.
-Call Locked(std::string file, Call call) {
+// `call` while another handle holds `file` open, sharing only `share` (by default nothing at all).
+Call Locked(std::string file, Call call, DWORD share = 0) {
   const auto held = std::make_shared<HANDLE>();
   return Around([=](Hostile&) {
-    *held = ::CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+    *held = ::CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_ALWAYS, 0, nullptr);
     EXPECT_NE(*held, INVALID_HANDLE_VALUE) << file;
   }, call, [=](Hostile&) { ::CloseHandle(*held); });
 }
@@ -230,8 +230,10 @@ void AddSources(std::vector<Row>& rows, const std::string& label, const std::str
 // A load of `address`. Beforehand the temporary folder holds a stale picture under `local`;
 // afterwards it holds `stored` there (a sample's name stands for its first `keep` bytes),
 // and no copy outside. Without a file stored, nothing was read.
+// `hold` wraps the load after the stale picture is written.
+using Hold = std::function<Call(std::string file, Call call)>;
 Row Fetch(std::string name, std::string address, std::int32_t result, std::string local, std::string stored,
-          std::size_t keep = std::string::npos) {
+          std::size_t keep = std::string::npos, Hold hold = [](std::string, Call call) { return call; }) {
   const std::string temp = TempDirectory(), file = temp + local;
   const Step stale = [=](Hostile&) { if (stored != kNone) WriteFileBytes(file, Bytes(Sample("palette.png"))); };
   const Step check = [=](Hostile& t) {
@@ -245,7 +247,8 @@ Row Fetch(std::string name, std::string address, std::int32_t result, std::strin
     }
     RemoveFile(file);
   };
-  return {"Download_" + name, Around(stale, Do(kLoad, address), check), result, {}, result == 1 ? kWindow : 0u};
+  return {"Download_" + name, Around(stale, hold(file, Do(kLoad, address)), check), result, {},
+          result == 1 ? kWindow : 0u};
 }
 
 std::vector<Row> Rows() {
@@ -283,13 +286,13 @@ std::vector<Row> Rows() {
   for (std::size_t length : {255u, 256u, 1000u}) {
     const std::string target = kOut + std::string(length - 15, 'x') + ".png", n = std::to_string(length);
     const unsigned fits = length <= 255 ? kWrites : 0u, refused = fits != 0 ? fits : unsigned{kNoEngine};
-    // Conversions and resource saves refuse longer targets before the engine starts. Capture names are cut to
-    // 255 characters, as every fixed-length name is.
+    // Conversions and resource saves refuse longer targets before the engine starts; captures write nothing (a cut
+    // name could be another file's).
     rows.insert(rows.end(), {
         {"ConvertTarget" + n, Do(kConvert, photo, target), fits != 0, {}, refused},
         {"GrayTarget" + n, Do(kGray, photo, target), fits != 0, {}, refused},
         {"ResourceTarget" + n, Do(kSave, "LOGO", target), fits != 0, {}, refused},
-        {"CaptureTarget" + n, Do(kCapture, target.substr(0, length - 4) + ".bmp"), 0, {}, kWrites}});
+        {"CaptureTarget" + n, Do(kCapture, target.substr(0, length - 4) + ".bmp"), 0, {}, fits}});
     AddSources(rows, "Source" + n, std::string(length, 's') + ".bmp");
   }
   AddSources(rows, "Blank", "     ");
@@ -317,17 +320,32 @@ std::vector<Row> Rows() {
       {"LockedTarget", Locked(Out("png"), Do(kConvert, photo, Out("png"))), 0},
       {"LockedWorkingFile", Around([](Hostile&) {}, Locked(kjj, Do(kLoad, photo)), [=](Hostile&) { RemoveFile(kjj); }),
        ERROR_SHARING_VIOLATION},
-      // "kjj___.bmp" held once converted: the load refuses, and leaves it only if it cannot be deleted.
+      // "kjj___.bmp" held once converted: unreadable, the load refuses; read whole but undeletable, the image is
+      // still given (and the file left for the next call to refuse).
       {"HeldWorkingFileUnreadable", Holding(FILE_SHARE_WRITE | FILE_SHARE_DELETE, Do(kLoad, photo)),
        ERROR_SHARING_VIOLATION},
       {"HeldWorkingFileUndeletable", Around([](Hostile&) {}, Holding(FILE_SHARE_READ | FILE_SHARE_WRITE,
-       Do(kLoad, photo)), [=](Hostile&) { RemoveFile(kjj); }), ERROR_SHARING_VIOLATION},
+       Do(kLoad, photo)), [=](Hostile&) { RemoveFile(kjj); }), 1, {}, kWindow},
       // A picture left in a working file is never shown or copied, also when it cannot be replaced.
       {"StaleWorkingFile", Copied("photo.bmp", kjj, Do(kLoad, Input("noise.png"))), kNoFile},
       {"ReadOnlyWorkingFile", Copied("photo.bmp", kjj, ReadOnly(kjj, Do(kLoadReport, photo))), ERROR_ACCESS_DENIED},
       {"StaleSavedFile", Copied("photo.bmp", "saved__0.bmp", Do(kPaste)), 0},
       {"StaleCopiedFile", Copied("photo.bmp", "__svcv.bmp", Do(kCopy, "missing.png")), 0, {kLoadFailed}},
   });
+  // Nor one that cannot be made fresh, read-only or held open without delete sharing: the call fails as when
+  // it cannot write that file.
+  const std::pair<std::string, Hold> stuck[] = {
+      {"ReadOnly", [](std::string file, Call call) { return ReadOnly(file, call); }},
+      {"Held", [](std::string file, Call call) { return Locked(file, call, FILE_SHARE_READ | FILE_SHARE_WRITE); }}};
+  for (const auto& [how, hold] : stuck) {
+    const auto stale = [hold = hold](std::string file, Call call) { return Copied("photo.bmp", file, hold(file, call)); };
+    rows.insert(rows.end(), {
+        {"Stale" + how + "ControlFile", stale("_vb_.xac", Do(kConvert, "1", Out("png"))), 1},
+        {"Stale" + how + "CopiedFile", stale("__svcv.bmp", Do(kCopy, Sample("palette.png"))), 0, {kLoadFailed}},
+        {"Stale" + how + "SavedFile", Around(kPutPhoto, stale("saved__0.bmp", Do(kPaste))), 0, {}, kClipboard},
+        {"Stale" + how + "WorkingFile", stale(kjj, Do(kLoad, photo)), how == "Held" ? ERROR_SHARING_VIOLATION
+                                                                                    : ERROR_ACCESS_DENIED}});
+  }
 
   // Downloads. The local name is what follows the last "/", query string included; a name
   // the system cannot hold, or that would name the folder itself or a device, stores nothing.
@@ -360,6 +378,10 @@ std::vector<Row> Rows() {
        {"An error occurred calling InternetOpenUrl function!"}},
       {"Download_InternetOpenFails", Around(fail_open, Do(kLoad, img + "a.png")), 0,
        {"An error occurred calling InternetOpen function!"}},
+      // An older file under the name that cannot be replaced is not loaded in the body's place. (Windows also
+      // refuses to replace a read-only one; Wine's MoveFileEx replaces it, so only a held one shows here.)
+      Fetch("StaleHeldName", img + "dl-stale.png", kNoFile, "dl-stale.png", "palette.png", std::string::npos,
+            [](std::string file, Call call) { return Locked(file, call, FILE_SHARE_READ | FILE_SHARE_WRITE); }),
   });
 
   // Images from the web: certificates the system checks, redirects, statuses and limits (set as a C host sets them).
