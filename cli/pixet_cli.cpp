@@ -179,22 +179,17 @@ struct Outcome {
 // are done. With `progress`, a line on stderr counts the sources done so far.
 int RunBatch(Context& c, FileMethod method, const char* name, const Args& sources, const Args& targets,
              std::size_t workers, bool progress) {
-  // The objects bind to the engine here, one after the other: binding fills the
-  // engine's process-wide entry table, which conversions on other threads read. The
-  // first worker uses the program's object; without an engine, no more are made.
-  std::vector<std::unique_ptr<Pixet>> objects;
-  std::vector<Pixet*> pixets{&c.pixet};
-  if (c.pixet.ENGINELOADED != 0)
-    while (pixets.size() < workers) {
-      objects.push_back(Pixet::Create());
-      pixets.push_back(objects.back().get());
-    }
+  // The first worker uses the program's object; each other one makes its own on its own
+  // thread. Without an engine, no more are made.
+  if (c.pixet.ENGINELOADED == 0) workers = 1;
   std::vector<Outcome> outcomes(sources.size());
   std::mutex mutex;
   std::condition_variable changed;
   std::size_t done = 0;
   std::atomic<std::size_t> next{0};
-  const auto work = [&](Pixet* pixet) {
+  const auto work = [&](std::size_t worker) {
+    const std::unique_ptr<Pixet> own = worker == 0 ? nullptr : Pixet::Create();
+    Pixet* pixet = worker == 0 ? &c.pixet : own.get();
     for (std::size_t i; (i = next++) < sources.size();) {
       Outcome outcome;
       CliHost::CollectMessages(&outcome.err);
@@ -209,7 +204,7 @@ int RunBatch(Context& c, FileMethod method, const char* name, const Args& source
     }
   };
   std::vector<std::thread> threads;
-  for (Pixet* pixet : pixets) threads.emplace_back(work, pixet);
+  for (std::size_t worker = 0; worker < workers; ++worker) threads.emplace_back(work, worker);
   int code = kDone;
   {
     std::unique_lock<std::mutex> lock(mutex);

@@ -29,7 +29,7 @@ class PIXET_API UsedResourceList {
   UsedResourceList& operator=(const UsedResourceList&) = delete;
 
   std::size_t Count() const;
-  const UsedResource& At(std::size_t index) const;
+  const UsedResource* At(std::size_t index) const;  // null past the end
   void Append(const char* name);
   void Clear();
 

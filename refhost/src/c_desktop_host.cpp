@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "core/c_boundary.h"
+#include "core/boundary.h"
 #include "pixet/refhost.h"
 
 namespace {

@@ -2,21 +2,30 @@
 // process-wide capture object. They need no engine and no field of the object.
 #include "capture/bmp_capture.h"
 #include "capture/process_capture.h"
+#include "core/boundary.h"
 #include "pixet/pixet.h"
 
 void Pixet::CaptureDesktopToBmp(const char* file) {
-  if (pixet::BmpCapture* capture = pixet::capture::ProcessCapture()) capture->CaptureDesktopToBmp(file);
+  pixet::Guarded([&] {
+    if (pixet::BmpCapture* capture = pixet::capture::ProcessCapture()) capture->CaptureDesktopToBmp(file);
+  });
 }
 
 void Pixet::CaptureClientToBmp(const char* file) {
-  if (pixet::BmpCapture* capture = pixet::capture::ProcessCapture()) capture->CaptureClientToBmp(file);
+  pixet::Guarded([&] {
+    if (pixet::BmpCapture* capture = pixet::capture::ProcessCapture()) capture->CaptureClientToBmp(file);
+  });
 }
 
 void Pixet::CaptureClientRectToBmp(const char* file, std::int32_t x, std::int32_t y, std::int32_t width,
                                    std::int32_t height) {
-  if (pixet::BmpCapture* capture = pixet::capture::ProcessCapture()) capture->CaptureClientRectToBmp(file, x, y, width, height);
+  pixet::Guarded([&] {
+    if (pixet::BmpCapture* capture = pixet::capture::ProcessCapture()) capture->CaptureClientRectToBmp(file, x, y, width, height);
+  });
 }
 
 void Pixet::CaptureWindowToBmp(const char* file) {
-  if (pixet::BmpCapture* capture = pixet::capture::ProcessCapture()) capture->CaptureWindowToBmp(file);
+  pixet::Guarded([&] {
+    if (pixet::BmpCapture* capture = pixet::capture::ProcessCapture()) capture->CaptureWindowToBmp(file);
+  });
 }

@@ -1,22 +1,25 @@
 #include <windows.h>
 
 #include "convert/conversion.h"
+#include "core/boundary.h"
 #include "core/engine.h"
 #include "core/wide.h"
 #include "pixet/pixet.h"
 
 std::int32_t Pixet::ConvertImage(const char* source, const char* target) {
-  using namespace pixet;
-  Conversion conversion(*this, source, target);
-  if (!conversion.ready()) return 0;
-  engine::unique_gp_image image;
-  {
-    OwnedWide wide_source = ToWide(conversion.source_file().c_str());
-    PIXET_CALL(GdipLoadImageFromFile, wide_source.get(), image.put());
-  }
-  if (!image) return 1;  // nothing to convert; a caller that needs the file checks for it
-  OwnedWide wide_target = ToWide(target);
-  if (PIXET_CALL(GdipSaveImageToFile, image.get(), wide_target.get(), conversion.encoder(), nullptr) != Gdiplus::Ok)
-    return 0;
-  return 1;
+  return pixet::Guarded(std::int32_t{0}, [&]() -> std::int32_t {
+    using namespace pixet;
+    Conversion conversion(*this, source, target);
+    if (!conversion.ready()) return 0;
+    engine::unique_gp_image image;
+    {
+      OwnedWide wide_source = ToWide(conversion.source_file().c_str());
+      PIXET_CALL(GdipLoadImageFromFile, wide_source.get(), image.put());
+    }
+    if (!image) return 1;  // nothing to convert; a caller that needs the file checks for it
+    OwnedWide wide_target = ToWide(target);
+    if (PIXET_CALL(GdipSaveImageToFile, image.get(), wide_target.get(), conversion.encoder(), nullptr) != Gdiplus::Ok)
+      return 0;
+    return 1;
+  });
 }

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "convert/conversion.h"
+#include "core/boundary.h"
 #include "core/engine.h"
 #include "core/wide.h"
 #include "pixet/pixet.h"
@@ -25,35 +26,37 @@ const Gdiplus::ColorMatrix kGreyMatrix = {{
 // The source is drawn once, 1:1, through the grey matrix onto a new bitmap of its size,
 // and that bitmap is saved in the format of the target's extension.
 std::int32_t Pixet::ConvertToGrayscaleImage(const char* source, const char* target) {
-  using namespace pixet;
-  Conversion conversion(*this, source, target);  // "_vb_.xac" goes after the engine objects
-  if (!conversion.ready()) return 0;
-  // Released in reverse: drawing context, new bitmap, source image, attributes.
-  engine::unique_gp_attributes attributes;
-  engine::unique_gp_image image;
-  engine::unique_gp_bitmap grey;
-  engine::unique_gp_graphics graphics;
-  {
-    OwnedWide wide_source = ToWide(conversion.source_file().c_str());
-    PIXET_CALL(GdipLoadImageFromFile, wide_source.get(), image.put());
-  }
-  if (!image) return 1;  // nothing to convert
-  UINT height = 0;
-  UINT width = 0;
-  PIXET_CALL(GdipGetImageHeight, image.get(), &height);
-  PIXET_CALL(GdipGetImageWidth, image.get(), &width);
-  PIXET_CALL(GdipCreateImageAttributes, attributes.put());
-  PIXET_CALL(GdipSetImageAttributesColorMatrix, attributes.get(), Gdiplus::ColorAdjustTypeDefault, TRUE,
-             &kGreyMatrix, nullptr, Gdiplus::ColorMatrixFlagsDefault);
-  PIXET_CALL(GdipGetImageGraphicsContext, image.get(), graphics.put());
-  PIXET_CALL(GdipCreateBitmapFromGraphics, static_cast<INT>(width), static_cast<INT>(height), graphics.get(),
-             grey.put());
-  graphics.reset();
-  PIXET_CALL(GdipGetImageGraphicsContext, grey.get(), graphics.put());
-  PIXET_CALL(GdipDrawImageRectRectI, graphics.get(), image.get(), 0, 0, static_cast<INT>(width),
-             static_cast<INT>(height), 0, 0, static_cast<INT>(width), static_cast<INT>(height), Gdiplus::UnitPixel,
-             attributes.get(), nullptr, nullptr);
-  OwnedWide wide_target = ToWide(target);
-  if (PIXET_CALL(GdipSaveImageToFile, grey.get(), wide_target.get(), conversion.encoder(), nullptr) != Gdiplus::Ok) return 0;
-  return 1;
+  return pixet::Guarded(std::int32_t{0}, [&]() -> std::int32_t {
+    using namespace pixet;
+    Conversion conversion(*this, source, target);  // "_vb_.xac" goes after the engine objects
+    if (!conversion.ready()) return 0;
+    // Released in reverse: drawing context, new bitmap, source image, attributes.
+    engine::unique_gp_attributes attributes;
+    engine::unique_gp_image image;
+    engine::unique_gp_bitmap grey;
+    engine::unique_gp_graphics graphics;
+    {
+      OwnedWide wide_source = ToWide(conversion.source_file().c_str());
+      PIXET_CALL(GdipLoadImageFromFile, wide_source.get(), image.put());
+    }
+    if (!image) return 1;  // nothing to convert
+    UINT height = 0;
+    UINT width = 0;
+    PIXET_CALL(GdipGetImageHeight, image.get(), &height);
+    PIXET_CALL(GdipGetImageWidth, image.get(), &width);
+    PIXET_CALL(GdipCreateImageAttributes, attributes.put());
+    PIXET_CALL(GdipSetImageAttributesColorMatrix, attributes.get(), Gdiplus::ColorAdjustTypeDefault, TRUE,
+               &kGreyMatrix, nullptr, Gdiplus::ColorMatrixFlagsDefault);
+    PIXET_CALL(GdipGetImageGraphicsContext, image.get(), graphics.put());
+    PIXET_CALL(GdipCreateBitmapFromGraphics, static_cast<INT>(width), static_cast<INT>(height), graphics.get(),
+               grey.put());
+    graphics.reset();
+    PIXET_CALL(GdipGetImageGraphicsContext, grey.get(), graphics.put());
+    PIXET_CALL(GdipDrawImageRectRectI, graphics.get(), image.get(), 0, 0, static_cast<INT>(width),
+               static_cast<INT>(height), 0, 0, static_cast<INT>(width), static_cast<INT>(height), Gdiplus::UnitPixel,
+               attributes.get(), nullptr, nullptr);
+    OwnedWide wide_target = ToWide(target);
+    if (PIXET_CALL(GdipSaveImageToFile, grey.get(), wide_target.get(), conversion.encoder(), nullptr) != Gdiplus::Ok) return 0;
+    return 1;
+  });
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "core/boundary.h"
 #include "core/engine.h"
 #include "core/file_names.h"
 #include "core/text.h"
@@ -30,27 +31,29 @@ const char* MimeTypeForTarget(const char* target) {
 }  // namespace pixet
 
 void Pixet::GetEncoderClsid(const char* mimeType, _GUID* clsid) {
-  using namespace pixet;
-  if (ENGINELOADED == 0 || clsid == nullptr) return;
-  UINT count = 0;
-  UINT size = 0;
-  PIXET_CALL(GdipGetImageEncodersSize, &count, &size);
-  // Room for 32 usual encoders, or the size the engine reports when that is larger.
-  constexpr UINT kUsualListBytes = 2432;
-  unique_hglobal block(::GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, std::max(size, kUsualListBytes)));
-  if (!block) return;
-  auto* codecs = static_cast<Gdiplus::ImageCodecInfo*>(block.get());
-  if (count > size / sizeof(Gdiplus::ImageCodecInfo)) return;
-  if (PIXET_CALL(GdipGetImageEncoders, count, size, codecs) != Gdiplus::Ok) return;
-  const std::string wanted = text::Upper(text::Clip(mimeType));
-  for (UINT i = 0; i < count; ++i) {
-    char compare[129];
-    text::FillBlanks(compare, 128);
-    WideConverter::WideToText(codecs[i].MimeType, compare, 128);
-    compare[128] = '\0';
-    if (text::Upper(text::Clip(compare)) == wanted) {
-      *clsid = codecs[i].Clsid;
-      return;
+  pixet::Guarded([&] {
+    using namespace pixet;
+    if (ENGINELOADED == 0 || clsid == nullptr) return;
+    UINT count = 0;
+    UINT size = 0;
+    PIXET_CALL(GdipGetImageEncodersSize, &count, &size);
+    // Room for 32 usual encoders, or the size the engine reports when that is larger.
+    constexpr UINT kUsualListBytes = 2432;
+    unique_hglobal block(::GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, std::max(size, kUsualListBytes)));
+    if (!block) return;
+    auto* codecs = static_cast<Gdiplus::ImageCodecInfo*>(block.get());
+    if (count > size / sizeof(Gdiplus::ImageCodecInfo)) return;
+    if (PIXET_CALL(GdipGetImageEncoders, count, size, codecs) != Gdiplus::Ok) return;
+    const std::string wanted = text::Upper(text::Clip(mimeType));
+    for (UINT i = 0; i < count; ++i) {
+      char compare[129];
+      text::FillBlanks(compare, 128);
+      WideConverter::WideToText(codecs[i].MimeType, compare, 128);
+      compare[128] = '\0';
+      if (text::Upper(text::Clip(compare)) == wanted) {
+        *clsid = codecs[i].Clsid;
+        return;
+      }
     }
-  }
+  });
 }

@@ -1,13 +1,15 @@
-// The GDI+ flat API, bound at run time: one module-wide table of entry points, filled
-// by Pixet::GetFunctionPointers, and the per-call engine start-up.
+// The GDI+ flat API, bound at run time: one module-wide table of entry points, bound
+// through Pixet::GetFunctionPointers, and the per-call engine start-up.
 #pragma once
 
 #include <windows.h>
 
+#include <atomic>
 #include <type_traits>
 
 #include "core/gdiplus_include.h"
 #include "core/unique_any.h"
+#include "pixet/dll_loader.h"
 
 namespace pixet::engine {
 
@@ -46,16 +48,22 @@ using Gdiplus::GpStatus;
   X(GdipCreateBitmapFromHBITMAP, Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP)
 
 struct Table {
-#define PIXET_ENGINE_FIELD(name, declaration) decltype(&declaration) name;
+#define PIXET_ENGINE_FIELD(name, declaration) std::atomic<decltype(&declaration)> name{nullptr};
   PIXET_ENGINE_ENTRIES(PIXET_ENGINE_FIELD)
 #undef PIXET_ENGINE_FIELD
 };
 
 // The module-wide table; entries are null until bound, and stay null for names the
-// engine lacks.
-Table& table();
+// engine lacks. Written once per process (see Bind); read by any thread at any time.
+const Table& table();
 
-constexpr int kEntryCount = sizeof(Table) / sizeof(void*);
+// Binds the table to the engine module `engine` has loaded. The first binding in the
+// process whose module has GdiplusStartup fills every entry (null for a name the module
+// lacks; the loader records why) and pins that module, so the
+// addresses stay valid for the process's life; true. Later bindings only check: true when
+// their module gives the same address for every entry, false otherwise (another module,
+// or none loaded), and the table stays as it was.
+bool Bind(DllLoader& engine);
 
 // The one place a looked-up address becomes a typed entry.
 template <class Fn>
@@ -77,7 +85,8 @@ R Call(R(WINGDIPAPI* entry)(P...), A&&... args) {
   return entry(std::forward<A>(args)...);
 }
 
-#define PIXET_CALL(name, ...) ::pixet::engine::Call(::pixet::engine::table().name, __VA_ARGS__)
+#define PIXET_CALL(name, ...) \
+  ::pixet::engine::Call(::pixet::engine::table().name.load(std::memory_order_acquire), __VA_ARGS__)
 
 // Engine objects, released through the table.
 void DisposeImage(Gdiplus::GpImage* image) noexcept;

@@ -1,8 +1,11 @@
+#include "core/boundary.h"
 #include "pixet/pixet.h"
 
 std::int32_t Pixet::DisplayImageAsBackground(PixetHostWindow* window, const char* image, std::int32_t) {
-  if (ENGINELOADED == 0) return 0;
-  // The whole window, workspace colours; through the method table. Its result is not passed on.
-  DisplayImage(window, image, 0, 1, 1);
-  return 0;
+  return pixet::Guarded(std::int32_t{0}, [&]() -> std::int32_t {
+    if (ENGINELOADED == 0) return 0;
+    // The whole window, workspace colours; through the method table. Its result is not passed on.
+    DisplayImage(window, image, 0, 1, 1);
+    return 0;
+  });
 }

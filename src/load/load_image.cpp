@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/boundary.h"
 #include "core/host_access.h"
 #include "core/temp_directory.h"
 #include "core/text.h"
@@ -47,18 +48,22 @@ std::int32_t LoadThroughBmp(Pixet& self, const HostTarget& control, const char* 
 }  // namespace pixet
 
 std::int32_t Pixet::LoadImage(PixetHostWindow* window, const char* source, std::int16_t control) {
-  using namespace pixet;
-  std::string file_text = source != nullptr ? source : "";
-  auto_delete_file fetched;  // the body, fetched outside the lock, until it takes its name
-  Download download = Download::Skipped;
-  if (IsHttpAddress(source) && (download = DownloadUrl(file_text, fetched)) == Download::Failed) return 0;
-  WorkingFilesLock lock;  // the downloaded file's name and "kjj___.bmp"
-  if (download == Download::Done) KeepDownload(fetched, file_text);
-  return LoadThroughBmp(*this, HostTarget::Of(window, control), file_text.c_str());
+  return pixet::Guarded(std::int32_t{0}, [&]() -> std::int32_t {
+    using namespace pixet;
+    std::string file_text = source != nullptr ? source : "";
+    auto_delete_file fetched;  // the body, fetched outside the lock, until it takes its name
+    Download download = Download::Skipped;
+    if (IsHttpAddress(source) && (download = DownloadUrl(file_text, fetched)) == Download::Failed) return 0;
+    WorkingFilesLock lock;  // the downloaded file's name and "kjj___.bmp"
+    if (download == Download::Done) KeepDownload(fetched, file_text);
+    return LoadThroughBmp(*this, HostTarget::Of(window, control), file_text.c_str());
+  });
 }
 
 std::int32_t Pixet::LoadImage(PixetHostReport* report, const char* source, std::int16_t control) {
-  using namespace pixet;
-  WorkingFilesLock lock;
-  return LoadThroughBmp(*this, HostTarget::Of(report, control), source);
+  return pixet::Guarded(std::int32_t{0}, [&]() -> std::int32_t {
+    using namespace pixet;
+    WorkingFilesLock lock;
+    return LoadThroughBmp(*this, HostTarget::Of(report, control), source);
+  });
 }

@@ -4,6 +4,7 @@
 #include <mutex>
 #include <string>
 
+#include "core/boundary.h"
 #include "core/host_access.h"
 #include "core/text.h"
 #include "core/working_files.h"
@@ -43,31 +44,41 @@ void ForgetWebLimits(const void* object) {
 }  // namespace pixet
 
 std::int32_t Pixet::LoadImageFromWeb(PixetHostWindow* window, const char* address, std::int16_t control) {
-  using namespace pixet;
-  if (ENGINELOADED == 0) return 0;
-  const std::string text = text::Clip(address);
-  if (!IsWebAddress(text)) {
-    host::ShowMessage("Not a web address: give an http:// or https:// address!");
-    return 0;
-  }
-  auto_delete_file body;  // this call's own file, deleted when the call ends
-  if (!FetchWebAddress(text, WebLimitsOf(this), body)) return 0;
-  WorkingFilesLock lock;  // for "kjj___.bmp" alone
-  return LoadThroughBmp(*this, HostTarget::Of(window, control), body.get().c_str());
+  return pixet::Guarded(std::int32_t{0}, [&]() -> std::int32_t {
+    using namespace pixet;
+    if (ENGINELOADED == 0) return 0;
+    const std::string text = text::Clip(address);
+    if (!IsWebAddress(text)) {
+      host::ShowMessage("Not a web address: give an http:// or https:// address!");
+      return 0;
+    }
+    auto_delete_file body;  // this call's own file, deleted when the call ends
+    if (!FetchWebAddress(text, WebLimitsOf(this), body)) return 0;
+    WorkingFilesLock lock;  // for "kjj___.bmp" alone
+    return LoadThroughBmp(*this, HostTarget::Of(window, control), body.get().c_str());
+  });
 }
 
 void Pixet::SetWebTimeout(std::int32_t milliseconds) {
-  pixet::WebLimits limits = pixet::WebLimitsOf(this);
-  limits.timeout_ms = milliseconds > 0 ? static_cast<std::uint32_t>(milliseconds) : kDefaultWebTimeoutMs;
-  pixet::SetWebLimits(this, limits);
+  pixet::Guarded([&] {
+    pixet::WebLimits limits = pixet::WebLimitsOf(this);
+    limits.timeout_ms = milliseconds > 0 ? static_cast<std::uint32_t>(milliseconds) : kDefaultWebTimeoutMs;
+    pixet::SetWebLimits(this, limits);
+  });
 }
 
-std::int32_t Pixet::WebTimeout() const { return static_cast<std::int32_t>(pixet::WebLimitsOf(this).timeout_ms); }
+std::int32_t Pixet::WebTimeout() const {
+  return pixet::Guarded(kDefaultWebTimeoutMs, [&] { return static_cast<std::int32_t>(pixet::WebLimitsOf(this).timeout_ms); });
+}
 
 void Pixet::SetWebSizeLimit(std::uint32_t bytes) {
-  pixet::WebLimits limits = pixet::WebLimitsOf(this);
-  limits.max_bytes = bytes > 0 ? bytes : kDefaultWebSizeLimit;
-  pixet::SetWebLimits(this, limits);
+  pixet::Guarded([&] {
+    pixet::WebLimits limits = pixet::WebLimitsOf(this);
+    limits.max_bytes = bytes > 0 ? bytes : kDefaultWebSizeLimit;
+    pixet::SetWebLimits(this, limits);
+  });
 }
 
-std::uint32_t Pixet::WebSizeLimit() const { return pixet::WebLimitsOf(this).max_bytes; }
+std::uint32_t Pixet::WebSizeLimit() const {
+  return pixet::Guarded(kDefaultWebSizeLimit, [&] { return pixet::WebLimitsOf(this).max_bytes; });
+}

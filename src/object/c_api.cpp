@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "core/c_boundary.h"
+#include "core/boundary.h"
 #include "core/text.h"
 #include "pixet/pixet.h"
 #include "core/module_name_field.h"
@@ -137,9 +137,9 @@ int PIXET_C_CALL PixetUsedResourceCount(PixetObject* object) {
 
 const char* PIXET_C_CALL PixetUsedResourceName(PixetObject* object, int index) {
   return GuardedCall(object, static_cast<const char*>(nullptr), [&](Pixet& p) -> const char* {
-    if (p.USEDRESOURCES == nullptr || index < 0 || static_cast<std::size_t>(index) >= p.USEDRESOURCES->Count())
-      return nullptr;
-    return p.USEDRESOURCES->At(static_cast<std::size_t>(index)).RESOURCENAME;
+    if (p.USEDRESOURCES == nullptr || index < 0) return nullptr;
+    const pixet::UsedResource* used = p.USEDRESOURCES->At(static_cast<std::size_t>(index));
+    return used != nullptr ? used->RESOURCENAME : nullptr;
   });
 }
 

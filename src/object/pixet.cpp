@@ -5,8 +5,10 @@
 #include <cstddef>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "core/boundary.h"
 #include "core/engine.h"
 #include "core/host_access.h"
 #include "core/text.h"
@@ -36,12 +38,16 @@ struct UsedResourceList::Items {
 UsedResourceList::UsedResourceList() : items_(new Items) {}
 UsedResourceList::~UsedResourceList() { delete items_; }
 std::size_t UsedResourceList::Count() const { return items_->records.size(); }
-const UsedResource& UsedResourceList::At(std::size_t index) const { return items_->records.at(index); }
+const UsedResource* UsedResourceList::At(std::size_t index) const {
+  return index < items_->records.size() ? &items_->records[index] : nullptr;
+}
 void UsedResourceList::Clear() { items_->records.clear(); }
 void UsedResourceList::Append(const char* name) {
-  UsedResource record;
-  text::CopyToField(record.RESOURCENAME, sizeof record.RESOURCENAME, name != nullptr ? name : "");
-  items_->records.push_back(record);
+  Guarded([&] {  // out of memory, the list stays as it was
+    UsedResource record;
+    text::CopyToField(record.RESOURCENAME, sizeof record.RESOURCENAME, name != nullptr ? name : "");
+    items_->records.push_back(record);
+  });
 }
 
 namespace {
@@ -70,52 +76,49 @@ Pixet::Pixet() { pixet::text::FillBlanks(RESOURCESDLLNAME, sizeof RESOURCESDLLNA
 Pixet::~Pixet() { Destruct(); }
 
 void Pixet::Construct() {
-  using pixet::DllLoader;
-  // Deliberate legacy check: the loader object is probed with IsBadCodePtr, as it always was.
-  if (GDI != nullptr && !::IsBadCodePtr(reinterpret_cast<FARPROC>(GDI)) && GDI->IsLoaded()) return;
-  if (GDI != nullptr) {
-    delete GDI;
-    GDI = nullptr;
-  }
-  GDI = new (std::nothrow) DllLoader();
-  if (GDI == nullptr) return;
-  if (GDI->Load("GDIPLUS.DLL", DllLoader::kLoadLibrary) != 0) {
-    pixet::ShowApiError("Cannot load DLL engine!|Contact Quillmere");
-    ENGINELOADED = 0;
-    return;
-  }
-  if (GetFunctionPointers() == 0) {
-    pixet::ShowApiError("Cannot obtain function pointers");
-    ENGINELOADED = 0;
-    return;
-  }
-  ENGINELOADED = 1;
-  delete USEDRESOURCES;
-  USEDRESOURCES = new (std::nothrow) pixet::UsedResourceList();
-  ::EnumResourceNamesA(nullptr, "#0", pixet::AddUsedResource, reinterpret_cast<LONG_PTR>(this));
+  pixet::Guarded([&] {
+    using pixet::DllLoader;
+    // Deliberate legacy check: the loader object is probed with IsBadCodePtr, as it always was.
+    if (GDI != nullptr && !::IsBadCodePtr(reinterpret_cast<FARPROC>(GDI)) && GDI->IsLoaded()) return;
+    if (GDI != nullptr) {
+      delete GDI;
+      GDI = nullptr;
+    }
+    GDI = new (std::nothrow) DllLoader();
+    if (GDI == nullptr) return;
+    if (GDI->Load("GDIPLUS.DLL", DllLoader::kLoadLibrary) != 0) {
+      pixet::ShowApiError("Cannot load DLL engine!|Contact Quillmere");
+      ENGINELOADED = 0;
+      return;
+    }
+    if (GetFunctionPointers() == 0) {
+      pixet::ShowApiError("Cannot obtain function pointers");
+      ENGINELOADED = 0;
+      return;
+    }
+    ENGINELOADED = 1;
+    delete std::exchange(USEDRESOURCES, nullptr);
+    USEDRESOURCES = new (std::nothrow) pixet::UsedResourceList();
+    ::EnumResourceNamesA(nullptr, "#0", pixet::AddUsedResource, reinterpret_cast<LONG_PTR>(this));
+  });
 }
 
 void Pixet::Destruct() {
-  pixet::ForgetWebLimits(this);
-  if (GDI != nullptr) {
-    GDI->Unload();
-    delete GDI;
-    GDI = nullptr;
-  }
-  if (USEDRESOURCES != nullptr) {
-    USEDRESOURCES->Clear();
-    delete USEDRESOURCES;
-    USEDRESOURCES = nullptr;
-  }
+  pixet::Guarded([&] {
+    pixet::ForgetWebLimits(this);
+    if (GDI != nullptr) {
+      GDI->Unload();
+      delete GDI;
+      GDI = nullptr;
+    }
+    if (USEDRESOURCES != nullptr) {
+      USEDRESOURCES->Clear();
+      delete USEDRESOURCES;
+      USEDRESOURCES = nullptr;
+    }
+  });
 }
 
 std::int32_t Pixet::GetFunctionPointers() {
-  namespace engine = pixet::engine;
-  // A name the engine lacks leaves its entry null; the loader records why.
-  auto lookup = [this](const char* name) { return GDI != nullptr ? GDI->GetProcedure(name) : nullptr; };
-  engine::Table& table = engine::table();
-#define PIXET_ENGINE_FILL(name, declaration) table.name = engine::FromProc<decltype(table.name)>(lookup(#name));
-  PIXET_ENGINE_ENTRIES(PIXET_ENGINE_FILL)
-#undef PIXET_ENGINE_FILL
-  return 1;
+  return pixet::Guarded(std::int32_t{0}, [&] { return GDI != nullptr && pixet::engine::Bind(*GDI) ? 1 : 0; });
 }

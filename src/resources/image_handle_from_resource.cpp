@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/boundary.h"
 #include "core/engine.h"
 #include "core/host_access.h"
 #include "core/text.h"
@@ -45,24 +46,26 @@ Gdiplus::GpBitmap* BitmapFromResource(HMODULE module, const char* name) {
 // Every outcome, an unbound object's included, leaves USERESOURCE at 0. An unbound object
 // still looks for the module (and says when it cannot load it) but never calls the engine.
 std::intptr_t Pixet::ImageHandleFromResource(const char* name, const char* module) {
-  using namespace pixet;
-  const std::string resource = text::ClipTo(name, kMaxResourceNameChars);
-  unique_module library;
-  HMODULE source = nullptr;
-  if (module == nullptr) {
-    source = reinterpret_cast<HMODULE>(host::Read(HostTarget::System(), HostProperty::InstanceHandle));
-  } else {
-    // A given but blank name names no library: it fails like any other that cannot load.
-    const std::string module_name = text::ClipTo(module, kMaxResourceNameChars);
-    if (!module_name.empty()) library.reset(::LoadLibraryA(module_name.c_str()));
-    if (!library) {
-      host::ShowMessage(("Can't load " + module_name).c_str());
-      USERESOURCE = 0;
-      return 0;
+  return pixet::Guarded(std::intptr_t{0}, [&]() -> std::intptr_t {
+    using namespace pixet;
+    const std::string resource = text::ClipTo(name, kMaxResourceNameChars);
+    unique_module library;
+    HMODULE source = nullptr;
+    if (module == nullptr) {
+      source = reinterpret_cast<HMODULE>(host::Read(HostTarget::System(), HostProperty::InstanceHandle));
+    } else {
+      // A given but blank name names no library: it fails like any other that cannot load.
+      const std::string module_name = text::ClipTo(module, kMaxResourceNameChars);
+      if (!module_name.empty()) library.reset(::LoadLibraryA(module_name.c_str()));
+      if (!library) {
+        host::ShowMessage(("Can't load " + module_name).c_str());
+        USERESOURCE = 0;
+        return 0;
+      }
+      source = library.get();  // freed on return: the image reads its own copy
     }
-    source = library.get();  // freed on return: the image reads its own copy
-  }
-  Gdiplus::GpBitmap* image = ENGINELOADED != 0 ? BitmapFromResource(source, resource.c_str()) : nullptr;
-  USERESOURCE = 0;
-  return reinterpret_cast<std::intptr_t>(image);
+    Gdiplus::GpBitmap* image = ENGINELOADED != 0 ? BitmapFromResource(source, resource.c_str()) : nullptr;
+    USERESOURCE = 0;
+    return reinterpret_cast<std::intptr_t>(image);
+  });
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "convert/encoder.h"
+#include "core/boundary.h"
 #include "core/engine.h"
 #include "core/host_access.h"
 #include "core/text.h"
@@ -43,13 +44,15 @@ std::int32_t SaveResource(Pixet& self, const char* name, const char* file, const
 }  // namespace pixet
 
 std::int32_t Pixet::SaveResourceToFile(const char* name, const char* file, const char* module) {
-  using namespace pixet;
-  if (ENGINELOADED == 0) return 0;
-  if (text::Clip(file).size() > kMaxTargetChars) return 0;  // before the engine starts, as conversions do
-  engine::Session session;
-  if (!session.started()) return 0;
-  USERESOURCE = 1;
-  const std::int32_t result = SaveResource(*this, name, file, module);
-  USERESOURCE = 0;
-  return result;
+  return pixet::Guarded(std::int32_t{0}, [&]() -> std::int32_t {
+    using namespace pixet;
+    if (ENGINELOADED == 0) return 0;
+    if (text::Clip(file).size() > kMaxTargetChars) return 0;  // before the engine starts, as conversions do
+    engine::Session session;
+    if (!session.started()) return 0;
+    USERESOURCE = 1;
+    const std::int32_t result = SaveResource(*this, name, file, module);
+    USERESOURCE = 0;
+    return result;
+  });
 }

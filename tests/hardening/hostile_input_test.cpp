@@ -474,6 +474,11 @@ std::vector<Row> Rows() {
                     m.verb == kLoad || m.verb == kLoadReport ? kNoFile : 0,  // no converted file to open
                     m.verb == kCopy ? Texts{"Error initializing GDI+", kLoadFailed} : Texts{"Error initializing GDI+"}});
 
+  // Out of memory inside the library: nothing thrown gets out, the method gives its failure value.
+  for (const Method& m : kMethods)
+    rows.push_back({std::string("OutOfMemory_") + m.label, Failing("malloc", Do(m.verb, FullPath(photo), Out("png"))),
+                    0});
+
   // Host oddities: missing controls, odd window sizes, no current window.
   for (const Method& m : kMethods)
     if (m.verb >= kLoad && m.verb != kCopy)

@@ -143,7 +143,7 @@ TEST_F(PixetTest, CPictureBoxIsTheOneMadeAndResizeFitsIt) {
 }
 
 // The engine as C sees it: new objects bound or not, each encoder the engine lists (asked for through GDI+ itself) by
-// its MIME type, and a binding that takes the engine's entries again.
+// its MIME type, and a binding that checks the engine's entries again.
 TEST_F(PixetTest, CEngineFunctionsGiveTheEnginesOwnAnswers) {
   struct Unbound : Pixet {} unbound;  // made without Create: never bound
   PixetObject* fresh = PixetNew();
@@ -175,18 +175,16 @@ TEST_F(PixetTest, CEngineFunctionsGiveTheEnginesOwnAnswers) {
     mimes += std::string(mime) + " ";
   }
   EXPECT_NE(mimes.find("image/png "), std::string::npos) << mimes;
-  // Binding again takes the engine's entries from the library the object holds: from this program, which lacks
-  // them, a conversion cannot start the engine; from the engine again, it converts.
+  // Binding again only checks the process's table against the library the object holds: this program, which lacks
+  // the entries, fails; the engine passes. Either way the table stays as it was, and conversions work.
   const std::string out = Output("c-rebound.png");
   for (const char* engine : {"pixet_tests.exe", "GDIPLUS.DLL"}) {
     const bool real = engine[0] == 'G';
     pixet_->GDI->Unload();
     pixet_->GDI->Load(engine, real ? pixet::DllLoader::kLoadLibrary : pixet::DllLoader::kModuleHandle);
-    EXPECT_EQ(PixetGetFunctionPointers(pixet_.get()), 1) << engine;
+    EXPECT_EQ(PixetGetFunctionPointers(pixet_.get()), real ? 1 : 0) << engine;
     RemoveFile(out);
-    EXPECT_EQ(PixetConvertImage(pixet_.get(), Sample("photo.png").c_str(), out.c_str()) + Decode(out).ok, real ? 2 : 0)
-        << engine;
-    EXPECT_EQ(TakeMessages(), real ? std::vector<std::string>{} : std::vector<std::string>{"Error initializing GDI+"});
+    EXPECT_EQ(PixetConvertImage(pixet_.get(), Sample("photo.png").c_str(), out.c_str()) + Decode(out).ok, 2) << engine;
   }
   RemoveFile(out);
 }

@@ -164,7 +164,7 @@ PIXET_MAKERS(PIXET_MAKER)
   X(GetProcAddress) X(DeleteDC) X(ReleaseDC) X(DeleteObject) X(SelectObject) X(SelectPalette)                 \
   X(OpenClipboard) X(CloseClipboard) X(SetClipboardData) X(SendMessageA) X(CloseHandle) X(GlobalFree)         \
   X(GlobalLock) X(GlobalUnlock) X(FreeLibrary) X(GetModuleHandleExA) X(FreeLibraryAndExitThread)              \
-  X(CreateStreamOnHGlobal) X(InternetReadFile) X(InternetCloseHandle) X(CreateWindowExA)
+  X(CreateStreamOnHGlobal) X(InternetReadFile) X(InternetCloseHandle) X(CreateWindowExA) X(malloc)
 #define PIXET_REAL(name) decltype(&::name) real_##name = nullptr;
 PIXET_HOOKED(PIXET_REAL)
 #undef PIXET_REAL
@@ -239,6 +239,15 @@ HWND WINAPI HookCreateWindowExA(DWORD extended, LPCSTR type, LPCSTR title, DWORD
   if (Failing("CreateWindowExA")) return nullptr;  // windows are the host's: not counted
   return real_CreateWindowExA(extended, type, title, style, x, y, width, height, parent, menu, instance, parameter);
 }
+// Failing, the library's next allocation fails (operator new then throws). Only the next:
+// the runtime's own emergency store for exceptions needs an allocation once, and a first
+// one that fails would throw again while throwing. Asks no lock for the same reason.
+void* __cdecl Hookmalloc(size_t bytes) {
+  if (HandleCounter* h = Handles())
+    for (int left = h->failing_mallocs; left > 0;)
+      if (h->failing_mallocs.compare_exchange_weak(left, left - 1)) return nullptr;
+  return real_malloc(bytes);
+}
 BOOL WINAPI HookCloseHandle(HANDLE handle) {
   // The runtime linked into the DLL closes handles of its own too (its events, for one, made
   // once per process): only files and threads count.
@@ -266,7 +275,9 @@ BOOL WINAPI HookFreeLibrary(HMODULE module) {
 }
 BOOL WINAPI HookGetModuleHandleExA(DWORD flags, LPCSTR name, HMODULE* module) {
   const BOOL got = real_GetModuleHandleExA(flags, name, module);
-  if (got && !(flags & GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT)) Note(&HandleCounter::modules, *module, 1);
+  // A pinned module (the engine, once bound) stays for the process's life by design.
+  if (got && !(flags & (GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT | GET_MODULE_HANDLE_EX_FLAG_PIN)))
+    Note(&HandleCounter::modules, *module, 1);
   return got;
 }
 VOID WINAPI HookFreeLibraryAndExitThread(HMODULE module, DWORD code) {
@@ -376,6 +387,7 @@ HandleCounter::HandleCounter() { g_handles = this; }
 HandleCounter::~HandleCounter() { g_handles = nullptr; }
 
 void HandleCounter::Fail(const std::string& name) {
+  if (name == "malloc") failing_mallocs = 1;
   std::lock_guard<std::mutex> lock(fail_mutex_);
   failing_.insert(name);
 }

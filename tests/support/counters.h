@@ -87,12 +87,14 @@ class HandleCounter {
   // What is left, one line per kind ("2 device contexts not released"); empty when all balance.
   std::vector<std::string> Left();
   // While the counter lives, every call the DLL makes to import `name` fails as that function
-  // fails (its failure value, with ERROR_NOT_ENOUGH_MEMORY as the last error).
+  // fails (its failure value, with ERROR_NOT_ENOUGH_MEMORY as the last error); "malloc": only
+  // the library's next allocation.
   void Fail(const std::string& name);
   bool Failing(const char* name);
 
   Tally dcs, gdi_objects, blocks, files, threads, modules, locks, internet;
   std::atomic<int> reads{0};  // of WinINet bodies
+  std::atomic<int> failing_mallocs{0};  // how many of the library's next allocations fail
   std::atomic<int> clipboard_opens{0};
   std::atomic<int> selections_left{0};  // DCs let go of with an object of the library's still selected
   // Per DC and object type, what was selected before the library's first selection.
