@@ -38,9 +38,10 @@ std::atomic<HandleCounter*> g_handles{nullptr};
   X(GdipCreateBitmapFromStream, Gdiplus::DllExports::GdipCreateBitmapFromStream)         \
   X(GdipCreateBitmapFromHBITMAP, Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP)
 
-enum class Role { Plain, Startup, Shutdown, Makes, MakesFromStream, MakesHbitmap, Disposes };
+enum class Role { Plain, Startup, Shutdown, Makes, MakesFromStream, MakesHbitmap, Disposes, Saves };
 
 constexpr Role RoleOf(std::string_view name) {
+  if (name == "GdipSaveImageToFile") return Role::Saves;
   if (name == "GdiplusStartup") return Role::Startup;
   if (name == "GdiplusShutdown") return Role::Shutdown;
   if (name == "GdipCreateBitmapFromStream") return Role::MakesFromStream;
@@ -74,6 +75,9 @@ struct Shim<Tag, Ret(WINAPI*)(P...)> {
     } else {
       const Ret result = entry(args...);
       if constexpr (R == Role::Startup) if (engine != nullptr && result == Gdiplus::Ok) engine->OnStartup();
+      if constexpr (R == Role::Saves)
+        if (HandleCounter* handles = g_handles; handles != nullptr && result == Gdiplus::Ok)
+          handles->Touched(std::get<1>(std::tie(args...)));
       if constexpr (R == Role::Makes || R == Role::MakesFromStream) {
         const auto out = std::get<sizeof...(P) - 1>(std::tie(args...));
         if (engine != nullptr && result == Gdiplus::Ok && out != nullptr) engine->Objects().Made(*out);
@@ -133,8 +137,7 @@ void Note(Tally HandleCounter::*tally, const void* thing, int times) {
 #define PIXET_MAKERS(X)                                                                                      \
   X(CreateCompatibleDC, dcs, nullptr) X(GetDC, dcs, nullptr) X(GetWindowDC, dcs, nullptr)                   \
   X(CreateCompatibleBitmap, gdi_objects, nullptr) X(CreatePalette, gdi_objects, nullptr)                    \
-  X(LoadImageA, gdi_objects, nullptr) X(CreateFileA, files, INVALID_HANDLE_VALUE)                           \
-  X(CreateThread, threads, nullptr) X(GlobalAlloc, blocks, nullptr) X(LoadLibraryA, modules, nullptr)       \
+  X(LoadImageA, gdi_objects, nullptr) X(CreateThread, threads, nullptr) X(GlobalAlloc, blocks, nullptr) X(LoadLibraryA, modules, nullptr)       \
   X(LoadLibraryW, modules, nullptr) X(InternetOpenA, internet, nullptr) X(InternetOpenUrlA, internet, nullptr) \
   X(InternetConnectA, internet, nullptr) X(HttpOpenRequestA, internet, nullptr)
 
@@ -164,7 +167,8 @@ PIXET_MAKERS(PIXET_MAKER)
   X(GetProcAddress) X(DeleteDC) X(ReleaseDC) X(DeleteObject) X(SelectObject) X(SelectPalette)                 \
   X(OpenClipboard) X(CloseClipboard) X(SetClipboardData) X(SendMessageA) X(CloseHandle) X(GlobalFree)         \
   X(GlobalLock) X(GlobalUnlock) X(FreeLibrary) X(GetModuleHandleExA) X(FreeLibraryAndExitThread)              \
-  X(CreateStreamOnHGlobal) X(InternetReadFile) X(InternetCloseHandle) X(CreateWindowExA) X(malloc)
+  X(CreateStreamOnHGlobal) X(InternetReadFile) X(InternetCloseHandle) X(CreateWindowExA) X(malloc) X(CreateFileA) \
+  X(MoveFileA) X(MoveFileExA) X(DeleteFileA) X(GetTempFileNameA)
 #define PIXET_REAL(name) decltype(&::name) real_##name = nullptr;
 PIXET_HOOKED(PIXET_REAL)
 #undef PIXET_REAL
@@ -247,6 +251,36 @@ void* __cdecl Hookmalloc(size_t bytes) {
     for (int left = h->failing_mallocs; left > 0;)
       if (h->failing_mallocs.compare_exchange_weak(left, left - 1)) return nullptr;
   return real_malloc(bytes);
+}
+HANDLE WINAPI HookCreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
+                              DWORD attributes, HANDLE model) {
+  if (Failing("CreateFileA")) return INVALID_HANDLE_VALUE;
+  HANDLE file = real_CreateFileA(name, access, share, security, how, attributes, model);
+  if (file == INVALID_HANDLE_VALUE) return file;
+  Note(&HandleCounter::files, file, 1);
+  if (HandleCounter* h = Handles(); h != nullptr && (how != OPEN_EXISTING || (access & GENERIC_WRITE))) h->Touched(name);
+  return file;
+}
+// What these change, once done, must lie in the folders Confine named.
+BOOL WINAPI HookMoveFileA(LPCSTR from, LPCSTR to) {
+  const BOOL moved = real_MoveFileA(from, to);
+  if (HandleCounter* h = Handles(); h != nullptr && moved) h->Touched(from), h->Touched(to);
+  return moved;
+}
+BOOL WINAPI HookMoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
+  const BOOL moved = real_MoveFileExA(from, to, flags);
+  if (HandleCounter* h = Handles(); h != nullptr && moved) h->Touched(from), h->Touched(to);
+  return moved;
+}
+BOOL WINAPI HookDeleteFileA(LPCSTR name) {
+  const BOOL deleted = real_DeleteFileA(name);
+  if (HandleCounter* h = Handles(); h != nullptr && deleted) h->Touched(name);
+  return deleted;
+}
+UINT WINAPI HookGetTempFileNameA(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR name) {
+  const UINT made = real_GetTempFileNameA(folder, prefix, unique, name);
+  if (HandleCounter* h = Handles(); h != nullptr && made != 0) h->Touched(name);
+  return made;
 }
 BOOL WINAPI HookCloseHandle(HANDLE handle) {
   // The runtime linked into the DLL closes handles of its own too (its events, for one, made
@@ -392,6 +426,31 @@ void HandleCounter::Fail(const std::string& name) {
   failing_.insert(name);
 }
 
+void HandleCounter::Confine(const std::vector<std::string>& folders) {
+  std::lock_guard<std::mutex> lock(fail_mutex_);
+  folders_.clear();
+  for (const std::string& folder : folders) folders_.emplace_back(folder.begin(), folder.end());
+}
+
+void HandleCounter::Touched(const char* path) {
+  wchar_t wide[1024];
+  if (path == nullptr || ::MultiByteToWideChar(CP_ACP, 0, path, -1, wide, 1024) == 0) return;
+  Touched(static_cast<const wchar_t*>(wide));
+}
+
+void HandleCounter::Touched(const wchar_t* path) {
+  wchar_t full[1024];
+  const DWORD length = ::GetFullPathNameW(path, 1024, full, nullptr);
+  const std::wstring at = length != 0 && length < 1024 ? full : path;
+  std::lock_guard<std::mutex> lock(fail_mutex_);
+  if (folders_.empty() || at.rfind(L"\\\\.\\", 0) == 0) return;
+  for (const std::wstring& folder : folders_)
+    if (at.size() >= folder.size() && ::_wcsnicmp(at.c_str(), folder.c_str(), folder.size()) == 0) return;
+  char shown[1024] = {};
+  ::WideCharToMultiByte(CP_ACP, 0, at.c_str(), -1, shown, sizeof shown - 1, nullptr, nullptr);
+  outside_.push_back(shown);
+}
+
 bool HandleCounter::Failing(const char* name) {
   std::lock_guard<std::mutex> lock(fail_mutex_);
   return !failing_.empty() && failing_.count(name) != 0;
@@ -416,6 +475,8 @@ std::vector<std::string> HandleCounter::Left() {
   add(modules.Held(), "modules left loaded");
   add(internet.Held(), "WinINet handles left open");
   add(internet.Unknown(), "WinINet handles closed twice");
+  std::lock_guard<std::mutex> lock(fail_mutex_);
+  for (const std::string& path : outside_) left.push_back("touched outside its folders: " + path);
   return left;
 }
 

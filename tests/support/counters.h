@@ -85,7 +85,14 @@ class HandleCounter {
   HandleCounter& operator=(const HandleCounter&) = delete;
 
   // What is left, one line per kind ("2 device contexts not released"); empty when all balance.
+  // Also, once Confine has named the folders, each file the library made, moved, deleted or
+  // had the engine save outside them.
   std::vector<std::string> Left();
+  // From now on, files the library touches must lie in one of `folders` (full paths ending
+  // in "\\"); devices ("\\\\.\\NUL") are no files and pass.
+  void Confine(const std::vector<std::string>& folders);
+  void Touched(const char* path);
+  void Touched(const wchar_t* path);
   // While the counter lives, every call the DLL makes to import `name` fails as that function
   // fails (its failure value, with ERROR_NOT_ENOUGH_MEMORY as the last error); "malloc": only
   // the library's next allocation.
@@ -104,6 +111,8 @@ class HandleCounter {
  private:
   std::mutex fail_mutex_;
   std::set<std::string> failing_;
+  std::vector<std::wstring> folders_;  // under fail_mutex_
+  std::vector<std::string> outside_;
 };
 
 }  // namespace pixet::testing
