@@ -126,11 +126,13 @@ Call Around(Step before, Call call, Step after = [](Hostile&) {}) {
     return result;
   };
 }
-// `call` while another handle holds `file` open, sharing only `share` (by default nothing at all).
+// `call` while another handle holds `file` open with no sharing at all, or, given `share`, open for reading only
+// and sharing that (so others can still read it).
 Call Locked(std::string file, Call call, DWORD share = 0) {
   const auto held = std::make_shared<HANDLE>();
+  const DWORD access = share == 0 ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
   return Around([=](Hostile&) {
-    *held = ::CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_ALWAYS, 0, nullptr);
+    *held = ::CreateFileA(file.c_str(), access, share, nullptr, OPEN_ALWAYS, 0, nullptr);
     EXPECT_NE(*held, INVALID_HANDLE_VALUE) << file;
   }, call, [=](Hostile&) { ::CloseHandle(*held); });
 }
