@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/boundary.h"
 #include "core/text.h"
 
 namespace pixet {
@@ -13,7 +14,8 @@ DllLoader::~DllLoader() { Unload(); }
 
 std::int32_t DllLoader::Load(const char* name, std::int32_t method) {
   if (IsLoaded()) return 1;
-  const std::string clipped = text::Clip(name);
+  std::string clipped;
+  if (!Guarded(false, [&] { return clipped = text::Clip(name), true; })) return 1;  // out of memory
   std::free(module_file_name_);
   module_file_name_size_ = clipped.size() + 1;
   module_file_name_ = static_cast<char*>(std::calloc(module_file_name_size_, 1));
@@ -46,7 +48,8 @@ std::int32_t DllLoader::Unload() {
 
 void* DllLoader::GetProcedure(const char* name) {
   if (!IsLoaded()) return nullptr;
-  text::CopyToField(procedure_name_, sizeof procedure_name_, text::Clip(name));
+  if (!Guarded(false, [&] { return text::CopyToField(procedure_name_, sizeof procedure_name_, text::Clip(name)), true; }))
+    return nullptr;
   FARPROC address = ::GetProcAddress(module_, procedure_name_);
   if (::IsBadCodePtr(address)) {
     OnProcError();

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "core/boundary.h"
 #include "core/text.h"
 #include "core/unique_any.h"
 
@@ -31,8 +32,7 @@ WideString WideConverter::CStringToWide(const char* text) {
 }
 
 WideString WideConverter::TextToWide(const char* text) {
-  const std::string clipped = text::Clip(text);
-  return CStringToWide(clipped.c_str());
+  return Guarded(WideString{nullptr, 0}, [&] { return CStringToWide(text::Clip(text).c_str()); });
 }
 
 WideConverter::Status WideConverter::WideToText(const wchar_t* source, char* dest, std::size_t length) {

@@ -35,14 +35,18 @@ struct UsedResourceList::Items {
   std::vector<UsedResource> records;
 };
 
-UsedResourceList::UsedResourceList() : items_(new Items) {}
+// Out of memory, a list is made without items_ and stays empty.
+UsedResourceList::UsedResourceList() : items_(new (std::nothrow) Items) {}
 UsedResourceList::~UsedResourceList() { delete items_; }
-std::size_t UsedResourceList::Count() const { return items_->records.size(); }
+std::size_t UsedResourceList::Count() const { return items_ != nullptr ? items_->records.size() : 0; }
 const UsedResource* UsedResourceList::At(std::size_t index) const {
-  return index < items_->records.size() ? &items_->records[index] : nullptr;
+  return index < Count() ? &items_->records[index] : nullptr;
 }
-void UsedResourceList::Clear() { items_->records.clear(); }
+void UsedResourceList::Clear() {
+  if (items_ != nullptr) items_->records.clear();
+}
 void UsedResourceList::Append(const char* name) {
+  if (items_ == nullptr) return;
   Guarded([&] {  // out of memory, the list stays as it was
     UsedResource record;
     text::CopyToField(record.RESOURCENAME, sizeof record.RESOURCENAME, name != nullptr ? name : "");

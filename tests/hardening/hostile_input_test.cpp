@@ -476,10 +476,13 @@ std::vector<Row> Rows() {
                     m.verb == kLoad || m.verb == kLoadReport ? kNoFile : 0,  // no converted file to open
                     m.verb == kCopy ? Texts{"Error initializing GDI+", kLoadFailed} : Texts{"Error initializing GDI+"}});
 
-  // Out of memory inside the library: nothing thrown gets out, the method gives its failure value.
-  for (const Method& m : kMethods)
+  // Out of memory inside the library: nothing thrown gets out, the method gives its failure value. Drawing and
+  // display first turn the image's name to wide text, which then gives none: they go on as for a missing image.
+  for (const Method& m : kMethods) {
+    const bool soft = m.verb == kDraw || m.verb == kDisplay;
     rows.push_back({std::string("OutOfMemory_") + m.label, Failing("malloc", Do(m.verb, FullPath(photo), Out("png"))),
-                    0});
+                    soft ? m.none : 0, {}, soft ? m.always : 0u});
+  }
 
   // Host oddities: missing controls, odd window sizes, no current window.
   for (const Method& m : kMethods)
