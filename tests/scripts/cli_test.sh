@@ -94,6 +94,9 @@ t batch 0 'wrote batch.transparent.bmp' batch/transparent.bmp 'BMP 32x32' conver
 t gray-batch 0 'wrote grays.halves.png' grays/halves.png 'PNG 40x30 gray' gray photo.png halves.png --to grays
 t mixed 1 'no file at mixed.missing.tif' mixed/halves.tif 'TIFF 40x30' convert photo.png missing.png halves.png --to mixed --ext tif
 t many 0 'wrote many-out.h70.jpg' many-out/h70.jpg 'JPEG 40x30' convert many/h*.png --to many-out --ext jpg
+# A name that is all extension (".dotted") keeps it: the target is ".dotted.png".
+cp photo.png .dotted
+t dot-name 0 'wrote dots..dotted.png' dots/.dotted.png 'PNG 64x48' convert .dotted --to dots
 # Two sources whose targets are one file on Windows are refused before any work: the same
 # name, letter case (CP1252 letters too), trailing dots and blanks (--ext . ends a target in
 # a dot), the short name of a file in DIR (LONG~GLF.PNG is Wine's for longername.png), one
