@@ -44,10 +44,12 @@ struct Bmp {
 
 class Capture : public PixetTest {
  protected:
-  // Red, blue and green blocks on the client area; a block's corner meets the next one's.
+  // Red, blue and green blocks on the client area, a block's corner meeting the next one's, and a white one
+  // (the last entry of a 256-colour system palette).
   void SetUp() override {
     const struct { std::int16_t field; int x, y; COLORREF colour; } blocks[] = {
-        {2, 100, 20, RGB(255, 0, 0)}, {3, 160, 60, RGB(0, 0, 255)}, {4, 220, 100, RGB(0, 255, 0)}};
+        {2, 100, 20, RGB(255, 0, 0)}, {3, 160, 60, RGB(0, 0, 255)}, {4, 220, 100, RGB(0, 255, 0)},
+        {5, 250, 150, RGB(255, 255, 255)}};
     for (const auto& b : blocks) {
       host_.AddControl(window_, b.field, b.x, b.y, 60, 40, ControlKind::Plain);
       host_.SetControlColour(window_, b.field, b.colour);
@@ -75,7 +77,8 @@ class Capture : public PixetTest {
     EXPECT_EQ(bmp.bytes.size(), 1078 + bmp.Stride() * std::abs(bmp.info.biHeight)) << bmp.info.biBitCount << " bits";
     for (std::size_t at = 54 + 4 * bmp.Entries(); at < 1078; ++at)
       ASSERT_EQ(At<unsigned char>(bmp.bytes, at), 0) << "colour table byte " << at << ", after the system's entries";
-    const POINT probes[] = {{0, 0}, {130, 40}, {190, 80}, {250, 120}, {158, 58}, {161, 61}, {162, 58}, {5, 225}};
+    const POINT probes[] = {{0, 0}, {130, 40}, {190, 80}, {250, 120}, {158, 58}, {161, 61}, {162, 58}, {5, 225},
+                            {280, 170}};
     for (const POINT& p : probes) {
       const POINT s = OnScreen(p);
       if (!::PtInRect(&area, s)) continue;
