@@ -59,10 +59,10 @@ const Table& table();
 
 // Binds the table to the engine module `engine` has loaded. The first binding in the
 // process whose module has GdiplusStartup fills every entry (null for a name the module
-// lacks; the loader records why) and pins that module, so the
-// addresses stay valid for the process's life; true. Later bindings only check: true when
-// their module gives the same address for every entry, false otherwise (another module,
-// or none loaded), and the table stays as it was.
+// lacks; the loader records why) and pins that module, so the addresses stay valid for
+// the process's life: true. Later bindings only check: true when their module gives the
+// same address for every entry, false otherwise (another module, or none loaded), and
+// the table stays as it was.
 bool Bind(DllLoader& engine);
 
 // The one place a looked-up address becomes a typed entry.
