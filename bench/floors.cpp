@@ -155,12 +155,17 @@ bool FloorSaveResource(const std::string& module, const char* name, const std::w
   return saved;
 }
 
-bool FloorCapture(HWND window, bool whole, const std::string& file) {
+bool FloorCapture(HWND window, bool whole, const std::string& file, bool safely, const RECT* area) {
   RECT rect{};
   int width = 0;
   int height = 0;
   HDC source = nullptr;
-  if (whole) {
+  if (area != nullptr) {
+    rect = *area;
+    width = rect.right - rect.left;
+    height = rect.bottom - rect.top;
+    source = ::GetDC(window);
+  } else if (whole) {
     ::GetWindowRect(window, &rect);
     width = rect.right - rect.left;
     if ((width % 4 + 4) % 4 == 3) ++width;  // as Pixet does: 4k + 3 is saved as 4k + 4
@@ -175,7 +180,8 @@ bool FloorCapture(HWND window, bool whole, const std::string& file) {
   HDC memory = ::CreateCompatibleDC(source);
   HBITMAP bitmap = ::CreateCompatibleBitmap(source, width, height);
   HGDIOBJ previous = ::SelectObject(memory, bitmap);
-  ::BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
+  ::BitBlt(memory, 0, 0, width, height, source, area != nullptr ? rect.left : 0, area != nullptr ? rect.top : 0,
+           SRCCOPY);
   ::SelectObject(memory, previous);
 
   unsigned char head[kBmpPixelOffset] = {};
@@ -192,11 +198,13 @@ bool FloorCapture(HWND window, bool whole, const std::string& file) {
   header.bfOffBits = kBmpPixelOffset;
   std::memcpy(head, &header, sizeof header);
   if (ok) {
-    HANDLE out = ::CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::string to = safely ? file + ".tmp" : file;
+    HANDLE out = ::CreateFileA(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     ok = out != INVALID_HANDLE_VALUE && ::WriteFile(out, head, sizeof head, &written, nullptr) &&
          ::WriteFile(out, pixels.get(), pixel_bytes, &written, nullptr);
     if (out != INVALID_HANDLE_VALUE) ::CloseHandle(out);
+    if (safely) ok = ok && ::MoveFileExA(to.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING);
   }
   ::DeleteDC(memory);
   ::ReleaseDC(window, source);

@@ -44,6 +44,9 @@ bool FloorSaveResource(const std::string& module, const char* name, const std::w
 
 // BitBlt, GetDIBits and WriteFile of the area Pixet captures (the whole window with its
 // frame, or the client area), in the same file layout.
-bool FloorCapture(HWND window, bool whole, const std::string& file);
+// `area`: that part of the client area instead. `safely`: as Pixet replaces an existing
+// file, through a whole new file beside it and a rename; otherwise the file is simply
+// overwritten.
+bool FloorCapture(HWND window, bool whole, const std::string& file, bool safely = false, const RECT* area = nullptr);
 
 }  // namespace bench

@@ -1,7 +1,7 @@
 // pixet_bench: what Pixet's methods cost against the same work done straight through
 // the GDI+ flat API and Win32 (the floor), run interleaved in one process.
 //
-//   pixet_bench --data DIR [--reps N] [--small-reps N] [--only TEXT] [--no-peak] [--samples]
+//   pixet_bench --data DIR [--reps N] [--small-reps N] [--rounds N] [--only TEXT] [--no-peak] [--samples]
 //   pixet_bench --data DIR --peak OP --leg pixet|floor      (one run; prints its peak)
 //
 // DIR holds the inputs of bench/make-inputs.sh. Each operation runs once per leg to warm
@@ -36,6 +36,7 @@ struct Options {
   std::string leg = "pixet";
   int reps = 6;         // large-image rows
   int small_reps = 40;  // icon and per-call rows
+  int rounds = 3;       // the whole table this often; each row's verdict is the median round
   bool peaks = true;
   bool samples = false;
 };
@@ -51,6 +52,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       o.reps = std::max(1, std::atoi(argv[++i]));
     else if (a == "--small-reps" && has_value)
       o.small_reps = std::max(1, std::atoi(argv[++i]));
+    else if (a == "--rounds" && has_value)
+      o.rounds = std::max(1, std::atoi(argv[++i]));
     else if (a == "--only" && has_value)
       o.only = argv[++i];
     else if (a == "--peak" && has_value)
@@ -69,7 +72,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: pixet_bench --data DIR [--reps N] [--small-reps N] [--only TEXT] [--no-peak] [--samples]\n"
+               "usage: pixet_bench --data DIR [--reps N] [--small-reps N] [--rounds N] [--only TEXT] [--no-peak] [--samples]\n"
                "       pixet_bench --data DIR --peak OP --leg pixet|floor\n");
   return 2;
 }
@@ -106,23 +109,32 @@ int RunTable(const std::vector<Op>& ops, const Options& o, const std::string& da
   UINT icon_width = 0;
   UINT icon_height = 0;
   ImageSize(L"icon.jpg", icon_width, icon_height);
-  std::printf("pixet_bench: large %u x %u (%.1f MP), icon %u x %u; %d reps (icon and small: %d) per leg\n", width,
-              height, width * static_cast<double>(height) / 1e6, icon_width, icon_height, o.reps, o.small_reps);
-  PrintHeader();
+  std::printf("pixet_bench: large %u x %u (%.1f MP), icon %u x %u; %d reps (icon and small: %d) per leg and round, "
+              "%d rounds\n", width, height, width * static_cast<double>(height) / 1e6, icon_width, icon_height, o.reps,
+              o.small_reps, o.rounds);
+  std::vector<const Op*> chosen;
+  for (const Op& op : ops)
+    if (o.only.empty() || op.id.find(o.only) != std::string::npos) chosen.push_back(&op);
+  std::vector<std::vector<Figures>> rounds(chosen.size());
   int status = 0;
-  for (const Op& op : ops) {
-    if (!o.only.empty() && op.id.find(o.only) == std::string::npos) continue;
-    if (op.alone) Gdiplus::GdiplusShutdown(token);
-    const Figures f = Measure(op);
-    if (op.alone && !StartEngine(token)) status = 1;
-    PrintRow(op, f, o.samples);
-    if (f.pixet_failures + f.floor_failures > 0) {
-      std::printf("  FAILED: %s: Pixet %d, floor %d of %d runs each\n", op.id.c_str(), f.pixet_failures,
-                  f.floor_failures, op.reps + 1);
-      status = 1;
+  for (int round = 1; round <= o.rounds; ++round) {
+    std::fprintf(stderr, "pixet_bench: round %d of %d\n", round, o.rounds);
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
+      const Op& op = *chosen[i];
+      if (op.alone) Gdiplus::GdiplusShutdown(token);
+      rounds[i].push_back(Measure(op));
+      if (op.alone && !StartEngine(token)) status = 1;
+      const Figures& f = rounds[i].back();
+      if (f.pixet_failures + f.floor_failures > 0) {
+        std::printf("  FAILED: %s: Pixet %d, floor %d of %d runs each\n", op.id.c_str(), f.pixet_failures,
+                    f.floor_failures, op.reps + 1);
+        status = 1;
+      }
     }
-    std::fflush(stdout);
   }
+  PrintHeader();
+  for (std::size_t i = 0; i < chosen.size(); ++i) PrintRow(*chosen[i], rounds[i], o.samples);
+  std::fflush(stdout);
   if (o.peaks && o.only.empty()) PrintPeaks(data, width, height);
   return status;
 }

@@ -64,32 +64,37 @@ Figures Measure(const Op& op) {
 }
 
 void PrintHeader() {
-  std::printf("%-50s %4s %10s %10s %6s %6s %7s %7s\n", "operation", "reps", "Pixet ms", "floor ms", "ratio", "paired",
-              "target", "spread%");
+  std::printf("%-50s %4s %10s %10s %6s %13s %6s %7s %7s\n", "operation", "runs", "Pixet ms", "floor ms", "ratio",
+              "rounds", "paired", "target", "spread%");
 }
 
-// Medians, their ratio, the median of the paired ratios, the target and the worse leg's
-// spread.
-void PrintRow(const Op& op, const Figures& f, bool samples) {
-  std::printf("%-50s %4d", op.label.c_str(), op.reps);
-  PrintMs(Median(f.pixet));
-  if (op.floor) {
-    const double floor = Median(f.floor);
-    PrintMs(floor);
-    const double ratio = floor > 0 ? Median(f.pixet) / floor : 0;
-    std::printf(" %6.3f %6.3f", ratio, PairedRatio(f));
+void PrintRow(const Op& op, const std::vector<Figures>& rounds, bool samples) {
+  Figures all;
+  std::vector<double> ratios;
+  for (const Figures& f : rounds) {
+    all.pixet.insert(all.pixet.end(), f.pixet.begin(), f.pixet.end());
+    all.floor.insert(all.floor.end(), f.floor.begin(), f.floor.end());
+    if (Median(f.floor) > 0) ratios.push_back(Median(f.pixet) / Median(f.floor));
+  }
+  std::printf("%-50s %4zu", op.label.c_str(), all.pixet.size());
+  PrintMs(Median(all.pixet));
+  if (op.floor && !ratios.empty()) {
+    PrintMs(Median(all.floor));
+    const double ratio = Median(ratios);
+    const auto [low, high] = std::minmax_element(ratios.begin(), ratios.end());
+    std::printf(" %6.3f  %5.3f-%5.3f %6.3f", ratio, *low, *high, PairedRatio(all));
     if (op.target > 0)
       std::printf(" %4.2f %-2s", op.target, ratio <= op.target ? "ok" : "!!");
     else
       std::printf(" %7s", "-");
   } else {
-    std::printf(" %10s %6s %6s %7s", "-", "-", "-", "-");
+    std::printf(" %10s %6s %13s %6s %7s", "-", "-", "-", "-", "-");
   }
-  std::printf(" %7.1f\n", std::max(Spread(f.pixet), Spread(f.floor)));
+  std::printf(" %7.1f\n", std::max(Spread(all.pixet), Spread(all.floor)));
   if (!samples) return;
-  for (const auto* leg : {&f.pixet, &f.floor}) {
+  for (const auto* leg : {&all.pixet, &all.floor}) {
     if (leg->empty()) continue;
-    std::printf("  %s:", leg == &f.pixet ? "Pixet" : "floor");
+    std::printf("  %s:", leg == &all.pixet ? "Pixet" : "floor");
     for (double ms : *leg) std::printf(" %.2f", ms);
     std::printf("\n");
   }

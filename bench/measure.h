@@ -1,5 +1,7 @@
 // Timing the operations and printing the table: medians, their ratio Pixet/floor, the
-// median of the ratios of neighbouring pairs, and the spread.
+// median of the ratios of neighbouring pairs, and the spread. An operation is measured in
+// several rounds (the whole table once per round, so a change in the machine's load falls
+// on every row alike); its verdict is the median of the rounds' ratios.
 #pragma once
 
 #include "operations.h"
@@ -24,7 +26,10 @@ Figures Measure(const Op& op);
 
 void PrintHeader();
 
-// One table row; with `samples`, every timed run of each leg on the lines below it.
-void PrintRow(const Op& op, const Figures& f, bool samples);
+// One table row from the rounds of one operation: medians over every run, the median of
+// the rounds' ratios (the verdict), the lowest and highest round ratio, the median of the
+// paired ratios, and the spread of the noisier leg. With `samples`, every timed run of each
+// leg on the lines below it.
+void PrintRow(const Op& op, const std::vector<Figures>& rounds, bool samples);
 
 }  // namespace bench

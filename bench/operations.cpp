@@ -107,22 +107,45 @@ void AddSaveResource(std::vector<Op>& ops, Bench& b, const char* name, const std
   DeleteBeforeEachRun(ops.back(), out);
 }
 
-void AddCapture(std::vector<Op>& ops, Bench& b, bool desktop, int reps, double target) {
-  const std::string what = desktop ? "desktop" : "client";
-  const Outputs out = OutputsFor("capture_" + what + ".bmp");
+enum class Area { Desktop, Window, Client, Rect };
+
+// Onto a new target, or onto an existing one (the previous run's capture, kept), which
+// Pixet replaces only once the new file is whole. There the floor simply overwrites (no
+// verdict: it does not keep the old file whole when the write fails), or, `safely`,
+// replaces as Pixet does: through a new file beside it and a rename.
+void AddCapture(std::vector<Op>& ops, Bench& b, Area area, bool existing, bool safely, int reps, double target) {
+  static const char* const kNames[][2] = {{"desktop", "CaptureDesktopToBmp"}, {"window", "CaptureWindowToBmp"},
+                                          {"client", "CaptureClientToBmp"}, {"rect", "CaptureClientRectToBmp"}};
+  const auto& [what, method] = kNames[static_cast<int>(area)];
+  const std::string id = std::string(what) + (existing ? ".existing" : "") + (safely ? ".floor-replaces" : "");
+  const Outputs out = OutputsFor("capture_" + id + ".bmp");
+  static const RECT kRect{20, 10, 220, 160};
   ops.push_back(Compared(
-      "capture." + what, desktop ? "CaptureDesktopToBmp" : "CaptureClientToBmp", reps, target,
-      [&b, desktop, mine = out.mine] {
-        if (desktop)
-          b.pixet->CaptureDesktopToBmp(mine.c_str());
-        else
-          b.pixet->CaptureClientToBmp(mine.c_str());
+      "capture." + id, std::string(method) + (existing ? safely ? " onto a file (floor replaces)" : " onto a file" : ""),
+      reps, target,
+      [&b, area, mine = out.mine] {
+        const char* file = mine.c_str();
+        switch (area) {
+          case Area::Desktop: b.pixet->CaptureDesktopToBmp(file); break;
+          case Area::Window: b.pixet->CaptureWindowToBmp(file); break;
+          case Area::Client: b.pixet->CaptureClientToBmp(file); break;
+          case Area::Rect:
+            b.pixet->CaptureClientRectToBmp(file, kRect.left, kRect.top, kRect.right - kRect.left,
+                                            kRect.bottom - kRect.top);
+            break;
+        }
         return FileSize(mine) > kBmpPixelOffset;
       },
-      [&b, desktop, floor = out.floor] {
-        return desktop ? FloorCapture(::GetDesktopWindow(), true, floor) : FloorCapture(b.client, false, floor);
+      [&b, area, safely, floor = out.floor] {
+        switch (area) {
+          case Area::Desktop: return FloorCapture(::GetDesktopWindow(), true, floor, safely);
+          case Area::Window: return FloorCapture(b.host.WindowHwnd(b.window), true, floor, safely);
+          case Area::Client: return FloorCapture(b.client, false, floor, safely);
+          case Area::Rect: return FloorCapture(b.client, false, floor, safely, &kRect);
+        }
+        return false;
       }));
-  DeleteBeforeEachRun(ops.back(), out);
+  if (!existing) DeleteBeforeEachRun(ops.back(), out);
 }
 
 // Figures without a floor: what the per-call design and the host cost on their own.
@@ -181,8 +204,9 @@ std::vector<Op> MakeOps(Bench& b, int reps, int small_reps) {
   AddDisplay(ops, b, "icon", small_reps, 0);
   AddSaveResource(ops, b, "LARGE", "large", "bmp", reps, 1.05);
   AddSaveResource(ops, b, "SMALL", "icon", "png", small_reps, 0);
-  AddCapture(ops, b, true, small_reps, 1.10);
-  AddCapture(ops, b, false, small_reps, 1.10);
+  for (const auto& [existing, safely] : {std::pair{false, false}, {true, false}, {true, true}})
+    for (Area area : {Area::Desktop, Area::Window, Area::Client, Area::Rect})
+      AddCapture(ops, b, area, existing, safely, small_reps, existing && !safely ? 0 : 1.10);
   return ops;
 }
 

@@ -6,4 +6,4 @@ dir=$1 rc=$2 cc=$3 bench=$4
 shift 4
 "$(dirname "$0")/make-inputs.sh" "$dir" 96x64 32 "$rc" "$cc"
 cd "$dir"
-exec "$@" "$bench" --data . --reps 1 --small-reps 1 --no-peak
+exec "$@" "$bench" --data . --reps 1 --small-reps 1 --rounds 1 --no-peak
