@@ -44,9 +44,15 @@ void HandToImageControl(pixet::refhost::DesktopHost& host, PixetHostWindow* wind
 }
 
 bool HandFileToImageControl(pixet::refhost::DesktopHost& host, PixetHostWindow* window, const std::string& name) {
+  return HandFileToControl(host, window, kImageField, name);
+}
+
+bool HandFileToControl(pixet::refhost::DesktopHost& host, PixetHostWindow* window, std::int16_t field,
+                       const std::string& name) {
   std::vector<unsigned char> bytes;
   if (pixet::ReadWholeFile(name, bytes) != 0) return false;
-  HandToImageControl(host, window, bytes.data(), static_cast<DWORD>(bytes.size()));
+  host.WritePropertyBytes(pixet::refhost::Target::Of(window, field), pixet::refhost::Property::ImageFileBytes,
+                          bytes.data(), bytes.size());
   return true;
 }
 

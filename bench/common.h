@@ -26,6 +26,7 @@ constexpr std::int16_t kDisplayField = 1;  // plain control, 800 x 600 at 0, 0
 constexpr int kDisplayWidth = 800;
 constexpr int kDisplayHeight = 600;
 constexpr std::int16_t kImageField = 2;  // image control beside it
+constexpr std::int16_t kSourceField = 3;  // image control holding the large JPEG, a control-number source
 constexpr DWORD kBmpPixelOffset = 1078;  // 14 + 40 + 1024: Pixet's capture file layout
 
 // Milliseconds from the performance counter; only differences mean anything.
@@ -49,5 +50,8 @@ void HandToImageControl(pixet::refhost::DesktopHost& host, PixetHostWindow* wind
 
 // Reads `name` and hands its bytes to the image control; false when it cannot be read.
 bool HandFileToImageControl(pixet::refhost::DesktopHost& host, PixetHostWindow* window, const std::string& name);
+// The same for control `field`.
+bool HandFileToControl(pixet::refhost::DesktopHost& host, PixetHostWindow* window, std::int16_t field,
+                       const std::string& name);
 
 }  // namespace bench

@@ -30,10 +30,12 @@ Gdiplus::ARGB Opaque(int index) {
 
 }  // namespace
 
-Encoders::Encoders() : bmp(EncoderFor(L"image/bmp")), jpeg(EncoderFor(L"image/jpeg")), png(EncoderFor(L"image/png")) {}
+Encoders::Encoders()
+    : bmp(EncoderFor(L"image/bmp")), jpeg(EncoderFor(L"image/jpeg")), png(EncoderFor(L"image/png")),
+      tiff(EncoderFor(L"image/tiff")), gif(EncoderFor(L"image/gif")) {}
 
 const CLSID& Encoders::For(const std::string& extension) const {
-  return extension == "png" ? png : extension == "jpg" ? jpeg : bmp;
+  return extension == "png" ? png : extension == "jpg" ? jpeg : extension == "tif" ? tiff : extension == "gif" ? gif : bmp;
 }
 
 bool FloorConvert(const std::wstring& source, const std::wstring& target, const CLSID& encoder) {
@@ -210,6 +212,38 @@ bool FloorCapture(HWND window, bool whole, const std::string& file, bool safely,
   ::ReleaseDC(window, source);
   ::DeleteObject(bitmap);
   return ok;
+}
+
+bool FloorCopy(const std::string& bmp, HWND owner) {
+  HANDLE bitmap = ::LoadImageA(nullptr, bmp.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE);
+  if (bitmap == nullptr) return false;
+  if (!::OpenClipboard(owner)) {
+    ::DeleteObject(bitmap);
+    return false;
+  }
+  ::EmptyClipboard();
+  const bool placed = ::SetClipboardData(CF_BITMAP, bitmap) != nullptr;
+  ::CloseClipboard();
+  if (!placed) ::DeleteObject(bitmap);
+  return placed;
+}
+
+bool FloorPaste(pixet::refhost::DesktopHost& host, PixetHostWindow* window, const std::wstring& file,
+                const CLSID& bmp) {
+  Gdiplus::GpBitmap* bitmap = nullptr;
+  if (!::OpenClipboard(nullptr)) return false;
+  if (HANDLE shared = ::GetClipboardData(CF_BITMAP)) GdipCreateBitmapFromHBITMAP(static_cast<HBITMAP>(shared), nullptr, &bitmap);
+  ::CloseClipboard();
+  if (bitmap == nullptr) return false;
+  const bool saved = GdipSaveImageToFile(bitmap, file.c_str(), &bmp, nullptr) == Gdiplus::Ok;
+  GdipDisposeImage(bitmap);
+  std::string name(file.begin(), file.end());
+  const auto target = pixet::refhost::Target::Of(window, kImageField);
+  host.WritePropertyText(target, pixet::refhost::Property::ControlText, "");
+  host.WritePropertyText(target, pixet::refhost::Property::ControlText, name.c_str());
+  ::DeleteFileW(file.c_str());
+  host.Redraw(target);
+  return saved;
 }
 
 }  // namespace bench

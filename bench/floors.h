@@ -12,8 +12,10 @@ struct Encoders {
   CLSID bmp;
   CLSID jpeg;
   CLSID png;
+  CLSID tiff;
+  CLSID gif;
   Encoders();
-  // "png", "jpg", anything else: BMP.
+  // "png", "jpg", "tif", "gif", anything else: BMP.
   const CLSID& For(const std::string& extension) const;
 };
 
@@ -44,6 +46,13 @@ bool FloorSaveResource(const std::string& module, const char* name, const std::w
 
 // BitBlt, GetDIBits and WriteFile of the area Pixet captures (the whole window with its
 // frame, or the client area), in the same file layout.
+// LoadImageA of a BMP file, its bitmap put on the clipboard as CopyToClipboard does.
+bool FloorCopy(const std::string& bmp, HWND owner);
+// The clipboard's bitmap saved as a BMP file through the engine, and the file named in the
+// image control's text, as LoadImageFromClipboard does.
+bool FloorPaste(pixet::refhost::DesktopHost& host, PixetHostWindow* window, const std::wstring& file,
+                const CLSID& bmp);
+
 // `area`: that part of the client area instead. `safely`: as Pixet replaces an existing
 // file, through a whole new file beside it and a rename; otherwise the file is simply
 // overwritten.

@@ -94,6 +94,7 @@ void OpenWindow(Bench& b) {
   b.host.AddControl(b.window, kDisplayField, 0, 0, kDisplayWidth, kDisplayHeight,
                     pixet::refhost::ControlKind::Plain);
   b.host.AddControl(b.window, kImageField, kDisplayWidth + 8, 0, 200, 150, pixet::refhost::ControlKind::Image);
+  b.host.AddControl(b.window, kSourceField, kDisplayWidth + 8, 160, 200, 150, pixet::refhost::ControlKind::Image);
   pixet::refhost::DesktopHost::SetCurrentWindow(b.window);
   b.client = b.host.ClientHwnd(b.window);
   b.host.PumpMessages();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # make-inputs.sh DIR WIDTHxHEIGHT ICON_SIZE RC_COMPILER C_COMPILER
 # The benchmark's inputs, made by ImageMagick: a photo-like image (gradients in both
-# directions plus noise, so the codecs do real work) as large.jpg/.png/.bmp, a square
+# directions plus noise, so the codecs do real work) as large.jpg/.png/.bmp and, with an
+# alpha channel, alpha.png, a square
 # icon as icon.jpg/.png/.bmp, and bench_resources.dll, a resource-only library holding
 # both JPEGs as type-0 resources LARGE and SMALL. Made again only when the arguments or
 # this script change.
@@ -27,6 +28,8 @@ photo "$size" PNG24:large.png
 photo "${icon}x${icon}" PNG24:icon.png
 "$im" icon.png -quality 90 icon.jpg
 "$im" icon.png BMP3:icon.bmp
+# The large image with an alpha channel falling from opaque at the top to clear at the bottom.
+"$im" large.png \( -size "$size" gradient:white-black \) -alpha off -compose copy-opacity -composite PNG32:alpha.png
 
 printf 'LARGE 0 "large.jpg"\nSMALL 0 "icon.jpg"\n' > bench_resources.rc
 "$rc" -O coff -i bench_resources.rc -o bench_resources.o

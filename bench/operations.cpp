@@ -148,6 +148,72 @@ void AddCapture(std::vector<Op>& ops, Bench& b, Area area, bool existing, bool s
   if (!existing) DeleteBeforeEachRun(ops.back(), out);
 }
 
+// Targets and sources the main rows leave out: TIFF and GIF targets, a PNG with alpha.
+void AddOtherFormats(std::vector<Op>& ops, Bench& b, int reps) {
+  static const char* const kPairs[][2] = {{"large.jpg", "tif"}, {"large.jpg", "gif"}, {"alpha.png", "png"},
+                                          {"alpha.png", "jpg"}};
+  for (const auto& [source, to] : kPairs) {
+    const std::string from = std::string(source).substr(0, std::string(source).find('.'));
+    const Outputs out = OutputsFor("other_" + from + "." + to);
+    const CLSID encoder = b.encoders.For(to);
+    const std::string label = from == "alpha" ? "large alpha PNG" : "large JPG";
+    ops.push_back(Compared("convert." + from + "-" + to, "ConvertImage " + label + "->" + Upper(to), reps, 1.05,
+                           [&b, source = std::string(source), mine = out.mine] {
+                             return b.pixet->ConvertImage(source.c_str(), mine.c_str()) == 1 && FileSize(mine) > 0;
+                           },
+                           [source = std::string(source), floor = out.floor, encoder] {
+                             return FloorConvert(Wide(source), Wide(floor), encoder);
+                           }));
+    DeleteBeforeEachRun(ops.back(), out);
+  }
+}
+
+// A control number as the source: the control's image goes through a working file. The
+// floor writes the same block to a file of its own and converts that.
+void AddControlSource(std::vector<Op>& ops, Bench& b, int reps) {
+  const Outputs out = OutputsFor("control_large.png");
+  const auto block = [&b] {
+    return reinterpret_cast<HGLOBAL>(b.host.ReadProperty(pixet::refhost::Target::Current(kSourceField),
+                                                         pixet::refhost::Property::ImageMemoryBlock));
+  };
+  ops.push_back(Compared(
+      "convert.control-png.large", "ConvertImage control (large JPEG)->PNG", reps, 1.05,
+      [&b, mine = out.mine] {
+        return b.pixet->ConvertImage(std::to_string(kSourceField).c_str(), mine.c_str()) == 1 && FileSize(mine) > 0;
+      },
+      [&b, block, floor = out.floor] {
+        const HGLOBAL held = block();
+        const auto* bytes = static_cast<const char*>(::GlobalLock(held));
+        HANDLE file = ::CreateFileA("out\\f_control.jpg", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        const bool ok = bytes != nullptr && file != INVALID_HANDLE_VALUE &&
+                        ::WriteFile(file, bytes, static_cast<DWORD>(::GlobalSize(held)), &written, nullptr);
+        ::GlobalUnlock(held);
+        if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+        const bool converted = ok && FloorConvert(L"out\\f_control.jpg", Wide(floor), b.encoders.png);
+        ::DeleteFileA("out\\f_control.jpg");
+        return converted;
+      }));
+  ops.back().reset = [&b, out, block] {
+    DeleteFiles({out.mine, out.floor});
+    if (block() == nullptr) HandFileToControl(b.host, b.window, kSourceField, "large.jpg");
+  };
+}
+
+// The clipboard both ways: CopyToClipboard of a BMP (no conversion), and a paste of it
+// into the image control.
+void AddClipboard(std::vector<Op>& ops, Bench& b, int reps) {
+  ops.push_back(Compared(
+      "clipboard.copy.large", "CopyToClipboard large BMP", reps, 1.05,
+      [&b] { return b.pixet->CopyToClipboard("large.bmp") == 1; },
+      [&b] { return FloorCopy("large.bmp", b.host.WindowHwnd(b.window)); }));
+  ops.push_back(Compared(
+      "clipboard.paste.large", "LoadImageFromClipboard large", reps, 1.05,
+      [&b] { return b.pixet->LoadImageFromClipboard(b.window, kImageField) == 1; },
+      [&b] { return FloorPaste(b.host, b.window, L"floor_pasted.bmp", b.encoders.bmp); }));
+  ops.back().reset = [&b] { FloorCopy("large.bmp", b.host.WindowHwnd(b.window)); };
+}
+
 // Figures without a floor: what the per-call design and the host cost on their own.
 void AddOwnCosts(std::vector<Op>& ops, Bench& b, int reps) {
   const Leg startup = [] {
@@ -204,6 +270,9 @@ std::vector<Op> MakeOps(Bench& b, int reps, int small_reps) {
   AddDisplay(ops, b, "icon", small_reps, 0);
   AddSaveResource(ops, b, "LARGE", "large", "bmp", reps, 1.05);
   AddSaveResource(ops, b, "SMALL", "icon", "png", small_reps, 0);
+  AddOtherFormats(ops, b, reps);
+  AddControlSource(ops, b, reps);
+  AddClipboard(ops, b, reps);
   for (const auto& [existing, safely] : {std::pair{false, false}, {true, false}, {true, true}})
     for (Area area : {Area::Desktop, Area::Window, Area::Client, Area::Rect})
       AddCapture(ops, b, area, existing, safely, small_reps, existing && !safely ? 0 : 1.10);
