@@ -3,14 +3,17 @@
 # Batch conversions as whole processes, on the x86_64 build (bash scripts/build.sh x86_64
 # first): 24 photo-like 3000 x 2000 JPEGs (made by ImageMagick as make-inputs.sh makes its
 # image, in build/x86_64/bench-batch or PIXET_BENCH_BATCH) to PNG and to BMP by
-#   pixet-cli convert *.jpg --to DIR --ext EXT -j 1     (under Wine)
-#   pixet-cli convert *.jpg --to DIR --ext EXT -j 2
-#   mogrify -format EXT -path DIR *.jpg                  (Debian's ImageMagick)
-#   for f in *.jpg; do convert "$f" DIR/...; done
+#   pixet-cli convert *.jpg --to DIR --ext EXT -j N      (under Wine), N = 1 and 2
+#   xargs -P N convert ... (Debian's ImageMagick, one process per file, N at a time) with
+#     settings that write what the engine writes: PNG at zlib level 6 with the engine's
+#     row filtering ("-quality 61 -define png:compression-strategy=0": files within 0.2%
+#     of the engine's), BMP as BMP3
+#   mogrify -format EXT -path DIR *.jpg                   (ImageMagick's defaults, for scale)
 # PIXET_BATCH_COUNT and PIXET_BATCH_SIZE change the 24 and the size (for a quick try).
-# RUNS (default 3) rounds; each round runs the four commands once, one after the other, so
-# that changes in the machine's load fall on all of them. Prints medians, the speed-up of
-# -j 2 over -j 1 and each command's time against ImageMagick's best.
+# RUNS (default 3) rounds; each round runs every command once, one after the other, so
+# that changes in the machine's load fall on all of them. Prints medians, the output's
+# size, and pixet-cli -j N against xargs -P N. The engine's codecs set the pace of every
+# conversion: the comparison is of Wine's codecs with ImageMagick's, not of Pixet alone.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$here/build/x86_64
@@ -41,39 +44,47 @@ wine=/usr/lib/wine/wine64
 times=$(mktemp -d)
 trap 'rm -rf "$times"' EXIT
 
+# The ImageMagick options that write what the engine writes.
+same_as_engine() { case $1 in png) echo "-quality 61 -define png:compression-strategy=0" ;; *) echo "" ;; esac; }
+prefix_for() { case $1 in bmp) echo "BMP3:" ;; *) echo "" ;; esac; }
+
 # leg NAME EXT: one run of one command into a fresh out-NAME folder; its wall time is
-# added to $times/NAME-EXT.
+# added to $times/NAME-EXT and the output's size (bytes) written to $times/NAME-EXT.size.
 leg() {
-  local name=$1 ext=$2 start end f
+  local name=$1 ext=$2 start end
   rm -rf "../out-$name" && mkdir "../out-$name"
   start=$(date +%s.%N)
   case $name in
     j1 | j2) "$wine" "$cli" convert ./*.jpg --to "..\\out-$name" --ext "$ext" -j "${name#j}" >/dev/null ;;
+    x1 | x2) printf '%s\n' ./*.jpg | OPTS="$(same_as_engine "$ext")" PREFIX="$(prefix_for "$ext")" OUT="../out-$name" EXT=$ext \
+               xargs -P "${name#x}" -n 1 sh -c '/usr/bin/convert "$1" $OPTS "$PREFIX$OUT/$(basename "$1" .jpg).$EXT"' _ ;;
     mogrify) /usr/bin/mogrify -format "$ext" -path "../out-$name" ./*.jpg ;;
-    convert) for f in ./*.jpg; do /usr/bin/convert "$f" "../out-$name/$(basename "$f" .jpg).$ext"; done ;;
   esac
   end=$(date +%s.%N)
   echo "$end - $start" | bc -l >> "$times/$name-$ext"
+  du -sb "../out-$name" | cut -f1 > "$times/$name-$ext.size"
   [ "$(find "../out-$name" -name "*.$ext" | wc -l)" = "$count" ] || { echo "batch.sh: $name wrote too few files" >&2; exit 1; }
 }
 
 median() { sort -g "$1" | awk '{v[NR]=$1} END {print (NR%2 ? v[(NR+1)/2] : (v[NR/2]+v[NR/2+1])/2)}'; }
 
 echo "$count JPEGs of $size, $runs rounds; medians of whole-process wall times"
-printf '%-6s %-16s %9s %9s %9s %12s %14s\n' to command "median s" "min s" "max s" "-j 1 / this" "this / best IM"
+printf '%-5s %-28s %9s %9s %9s %10s %14s\n' to command "median s" "min s" "max s" "output MB" "pixet / this"
 for ext in png bmp; do
   for _ in $(seq "$runs"); do
-    for name in j1 j2 mogrify convert; do leg "$name" "$ext"; done
+    for name in j1 j2 x1 x2 mogrify; do leg "$name" "$ext"; done
   done
   # The two pixet-cli runs wrote the same bytes.
   for f in "../out-j1"/*; do cmp -s "$f" "../out-j2/$(basename "$f")" || { echo "batch.sh: -j 2 differs on $f" >&2; exit 1; }; done
-  best=$(printf '%s\n' "$(median "$times/mogrify-$ext")" "$(median "$times/convert-$ext")" | sort -g | head -n1)
-  j1=$(median "$times/j1-$ext")
-  for name in j1 j2 mogrify convert; do
+  for name in j1 j2 x1 x2 mogrify; do
     m=$(median "$times/$name-$ext")
-    label=$name
-    case $name in j1 | j2) label="pixet-cli -j ${name#j}" ;; mogrify) label="mogrify" ;; convert) label="convert loop" ;; esac
-    printf '%-6s %-16s %9.2f %9.2f %9.2f %12.2f %14.2f\n' "$ext" "$label" "$m" "$(sort -g "$times/$name-$ext" | head -n1)" \
-      "$(sort -g "$times/$name-$ext" | tail -n1)" "$(echo "$j1 / $m" | bc -l)" "$(echo "$m / $best" | bc -l)"
+    ratio=-
+    case $name in
+      j1 | j2) label="pixet-cli -j ${name#j}" ;;
+      x1 | x2) label="xargs -P ${name#x} convert (same)"; ratio=$(printf '%.2f' "$(echo "$(median "$times/j${name#x}-$ext") / $m" | bc -l)") ;;
+      mogrify) label="mogrify (IM defaults)" ;;
+    esac
+    printf '%-5s %-28s %9.2f %9.2f %9.2f %10.1f %14s\n' "$ext" "$label" "$m" "$(sort -g "$times/$name-$ext" | head -n1)" \
+      "$(sort -g "$times/$name-$ext" | tail -n1)" "$(echo "$(cat "$times/$name-$ext.size") / 1000000" | bc -l)" "$ratio"
   done
 done

@@ -56,4 +56,36 @@ bool HandFileToControl(pixet::refhost::DesktopHost& host, PixetHostWindow* windo
   return true;
 }
 
+std::string RunSelf(const std::string& arguments) {
+  char self[MAX_PATH] = {};
+  ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string command = "\"" + std::string(self) + "\" " + arguments;
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE read = nullptr;
+  HANDLE write = nullptr;
+  if (!::CreatePipe(&read, &write, &inherit, 0)) return {};
+  ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);  // only the child's end is inherited
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = write;
+  startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+  startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+  PROCESS_INFORMATION process{};
+  const BOOL started =
+      ::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+  ::CloseHandle(write);  // else the read below never sees the end of the child's output
+  std::string output;
+  if (started) {
+    char buffer[256];
+    DWORD got = 0;
+    while (::ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) output.append(buffer, got);
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+  }
+  ::CloseHandle(read);
+  return output;
+}
+
 }  // namespace bench

@@ -41,6 +41,10 @@ void DeleteFiles(const std::vector<std::string>& names);
 std::wstring Wide(const std::string& s);
 std::string Upper(std::string s);
 
+// Runs this program again with `arguments` and gives what it printed on stdout (empty
+// when it could not start).
+std::string RunSelf(const std::string& arguments);
+
 // Starts an engine session of the process's own; false when the engine does not start.
 bool StartEngine(ULONG_PTR& token);
 

@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "cold.h"
 #include "common.h"
 #include "core/temp_directory.h"
 #include "measure.h"
@@ -34,6 +35,8 @@ struct Options {
   std::string only;   // measure only operations whose id contains this
   std::string peak;   // child mode: the operation to run once
   std::string leg = "pixet";
+  std::string cold;   // child mode: the leg of one cold conversion
+  int cold_runs = 7;  // children per leg for the cold row
   int reps = 6;         // large-image rows
   int small_reps = 40;  // icon and per-call rows
   int rounds = 3;       // the whole table this often; each row's verdict is the median round
@@ -60,6 +63,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       o.peak = argv[++i];
     else if (a == "--leg" && has_value)
       o.leg = argv[++i];
+    else if (a == "--cold" && has_value)
+      o.cold = argv[++i];
     else if (a == "--no-peak")
       o.peaks = false;
     else if (a == "--samples")
@@ -73,7 +78,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
 int Usage() {
   std::fprintf(stderr,
                "usage: pixet_bench --data DIR [--reps N] [--small-reps N] [--rounds N] [--only TEXT] [--no-peak] [--samples]\n"
-               "       pixet_bench --data DIR --peak OP --leg pixet|floor\n");
+               "       pixet_bench --data DIR --peak OP --leg pixet|floor\n"
+               "       pixet_bench --data DIR --cold pixet|floor\n");
   return 2;
 }
 
@@ -136,7 +142,10 @@ int RunTable(const std::vector<Op>& ops, const Options& o, const std::string& da
   PrintHeader();
   for (std::size_t i = 0; i < chosen.size(); ++i) PrintRow(*chosen[i], rounds[i], o.samples);
   std::fflush(stdout);
-  if (o.peaks && o.only.empty()) PrintPeaks(data, width, height);
+  if (o.peaks && o.only.empty()) {
+    PrintPeaks(data, width, height);
+    PrintCold(data, o.cold_runs);
+  }
   return status;
 }
 
@@ -149,6 +158,7 @@ int main(int argc, char** argv) {
   ::GetCurrentDirectoryA(MAX_PATH, full);
   const std::string data = full;  // child runs get the full path
   ::CreateDirectoryA("out", nullptr);
+  if (!o.cold.empty()) return RunCold(o.cold);  // before this process starts any engine
 
   ULONG_PTR token = 0;
   if (!StartEngine(token)) {

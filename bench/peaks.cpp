@@ -22,34 +22,7 @@ PROCESS_MEMORY_COUNTERS Memory() {
 // Runs this program again as a child for one leg; its working set added above what it
 // had before the run, in bytes, or -1 when the child failed.
 double ChildPeak(const std::string& data, const std::string& id, const std::string& leg) {
-  char self[MAX_PATH] = {};
-  ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string command = "\"" + std::string(self) + "\" --data \"" + data + "\" --peak " + id + " --leg " + leg;
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE read = nullptr;
-  HANDLE write = nullptr;
-  if (!::CreatePipe(&read, &write, &inherit, 0)) return -1;
-  ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);  // only the child's end is inherited
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = write;
-  startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
-  startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-  PROCESS_INFORMATION process{};
-  const BOOL started =
-      ::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
-  ::CloseHandle(write);  // else the read below never sees the end of the child's output
-  std::string output;
-  if (started) {
-    char buffer[256];
-    DWORD got = 0;
-    while (::ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0) output.append(buffer, got);
-    ::WaitForSingleObject(process.hProcess, INFINITE);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-  }
-  ::CloseHandle(read);
+  const std::string output = RunSelf("--data \"" + data + "\" --peak " + id + " --leg " + leg);
   unsigned long long peak = 0;
   unsigned long long before = 0;
   int ok = 0;
