@@ -1,5 +1,7 @@
 #include "floors.h"
 
+#include <wininet.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -211,6 +213,27 @@ bool FloorCapture(HWND window, bool whole, const std::string& file, bool safely,
   ::DeleteDC(memory);
   ::ReleaseDC(window, source);
   ::DeleteObject(bitmap);
+  return ok;
+}
+
+bool FloorWebLoad(pixet::refhost::DesktopHost& host, PixetHostWindow* window, const std::string& address,
+                  const std::string& body, const std::string& temp, const CLSID& bmp) {
+  HINTERNET session = ::InternetOpenA("floor", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+  HINTERNET url = session != nullptr ? ::InternetOpenUrlA(session, address.c_str(), nullptr, 0,
+                                                          INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0)
+                                     : nullptr;
+  HANDLE file = ::CreateFileA(body.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  bool ok = url != nullptr && file != INVALID_HANDLE_VALUE;
+  char chunk[64 * 1024];
+  for (DWORD got = 0; ok && ::InternetReadFile(url, chunk, sizeof chunk, &got) && got > 0;) {
+    DWORD written = 0;
+    ok = ::WriteFile(file, chunk, got, &written, nullptr) && written == got;
+  }
+  if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+  if (url != nullptr) ::InternetCloseHandle(url);
+  if (session != nullptr) ::InternetCloseHandle(session);
+  ok = ok && FloorLoad(host, window, Wide(body), temp, bmp);
+  ::DeleteFileA(body.c_str());
   return ok;
 }
 

@@ -46,6 +46,11 @@ bool FloorSaveResource(const std::string& module, const char* name, const std::w
 
 // BitBlt, GetDIBits and WriteFile of the area Pixet captures (the whole window with its
 // frame, or the client area), in the same file layout.
+// The body at `address` read with WinINet into `body` (a file), then loaded into the image
+// control as FloorLoad does.
+bool FloorWebLoad(pixet::refhost::DesktopHost& host, PixetHostWindow* window, const std::string& address,
+                  const std::string& body, const std::string& temp, const CLSID& bmp);
+
 // LoadImageA of a BMP file, its bitmap put on the clipboard as CopyToClipboard does.
 bool FloorCopy(const std::string& bmp, HWND owner);
 // The clipboard's bitmap saved as a BMP file through the engine, and the file named in the

@@ -2,7 +2,9 @@
 // the GDI+ flat API and Win32 (the floor), run interleaved in one process.
 //
 //   pixet_bench --data DIR [--reps N] [--small-reps N] [--rounds N] [--only TEXT] [--no-peak] [--samples]
+//               [--web-port PORT]
 //   pixet_bench --data DIR --peak OP --leg pixet|floor      (one run; prints its peak)
+//   pixet_bench --data DIR --cold pixet|floor               (one first conversion; prints its time)
 //
 // DIR holds the inputs of bench/make-inputs.sh. Each operation runs once per leg to warm
 // up, then N times per leg in the order A B, B A, B A, A B, ...; the table gives the medians,
@@ -37,8 +39,9 @@ struct Options {
   std::string leg = "pixet";
   std::string cold;   // child mode: the leg of one cold conversion
   int cold_runs = 7;  // children per leg for the cold row
-  int reps = 6;         // large-image rows
-  int small_reps = 40;  // icon and per-call rows
+  int web_port = 0;   // a local HTTP server serving the inputs' folder
+  int reps = 2;         // large-image rows, per round
+  int small_reps = 14;  // icon and per-call rows, per round
   int rounds = 3;       // the whole table this often; each row's verdict is the median round
   bool peaks = true;
   bool samples = false;
@@ -65,6 +68,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       o.leg = argv[++i];
     else if (a == "--cold" && has_value)
       o.cold = argv[++i];
+    else if (a == "--web-port" && has_value)
+      o.web_port = std::atoi(argv[++i]);
     else if (a == "--no-peak")
       o.peaks = false;
     else if (a == "--samples")
@@ -78,6 +83,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
 int Usage() {
   std::fprintf(stderr,
                "usage: pixet_bench --data DIR [--reps N] [--small-reps N] [--rounds N] [--only TEXT] [--no-peak] [--samples]\n"
+               "                   [--web-port PORT]\n"
                "       pixet_bench --data DIR --peak OP --leg pixet|floor\n"
                "       pixet_bench --data DIR --cold pixet|floor\n");
   return 2;
@@ -172,6 +178,7 @@ int main(int argc, char** argv) {
     OpenWindow(b);
     b.temp = pixet::TempDirectory();
     b.resources = data + "\\bench_resources.dll";
+    b.web_port = o.web_port;
     const std::vector<Op> ops = MakeOps(b, o.reps, o.small_reps);
 
     if (!o.peak.empty()) {

@@ -214,6 +214,20 @@ void AddClipboard(std::vector<Op>& ops, Bench& b, int reps) {
   ops.back().reset = [&b] { FloorCopy("large.bmp", b.host.WindowHwnd(b.window)); };
 }
 
+// LoadImageFromWeb of the large JPEG from a local server (bench/run.sh starts one), against
+// a plain WinINet download and the same load.
+void AddWebLoad(std::vector<Op>& ops, Bench& b, int reps) {
+  if (b.web_port == 0) return;
+  const std::string address = "http://127.0.0.1:" + std::to_string(b.web_port) + "/large.jpg";
+  ops.push_back(Compared(
+      "web.large", "LoadImageFromWeb large JPEG (local server)", reps, 1.05,
+      [&b, address] { return b.pixet->LoadImageFromWeb(b.window, address.c_str(), kImageField) == 1; },
+      [&b, address] {
+        return FloorWebLoad(b.host, b.window, address, b.temp + "floor_web.jpg", b.temp + "floor___.bmp",
+                            b.encoders.bmp);
+      }));
+}
+
 // Figures without a floor: what the per-call design and the host cost on their own.
 void AddOwnCosts(std::vector<Op>& ops, Bench& b, int reps) {
   const Leg startup = [] {
@@ -273,6 +287,7 @@ std::vector<Op> MakeOps(Bench& b, int reps, int small_reps) {
   AddOtherFormats(ops, b, reps);
   AddControlSource(ops, b, reps);
   AddClipboard(ops, b, reps);
+  AddWebLoad(ops, b, reps);
   for (const auto& [existing, safely] : {std::pair{false, false}, {true, false}, {true, true}})
     for (Area area : {Area::Desktop, Area::Window, Area::Client, Area::Rect})
       AddCapture(ops, b, area, existing, safely, small_reps, existing && !safely ? 0 : 1.10);

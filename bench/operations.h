@@ -36,6 +36,7 @@ struct Bench {
   std::string temp;        // the temporary folder, with its closing backslash
   std::string resources;   // full path of bench_resources.dll
   std::vector<unsigned char> bmp_bytes;  // large.bmp, read for the host hand-off row
+  int web_port = 0;  // a local HTTP server for the inputs' folder; 0: no web row
 };
 
 // Every operation in table order. `reps` sets the large-image rows, `small_reps` the icon
