@@ -7,16 +7,6 @@
 #include "floors.h"
 
 namespace bench {
-namespace {
-
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  const std::size_t n = v.size();
-  return n % 2 == 1 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-}  // namespace
 
 int RunCold(const std::string& leg) {
   bool ok = false;

@@ -56,6 +56,13 @@ bool HandFileToControl(pixet::refhost::DesktopHost& host, PixetHostWindow* windo
   return true;
 }
 
+double Median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  const std::size_t n = v.size();
+  return n % 2 == 1 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
 std::string RunSelf(const std::string& arguments) {
   char self[MAX_PATH] = {};
   ::GetModuleFileNameA(nullptr, self, MAX_PATH);

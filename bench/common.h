@@ -32,6 +32,9 @@ constexpr DWORD kBmpPixelOffset = 1078;  // 14 + 40 + 1024: Pixet's capture file
 // Milliseconds from the performance counter; only differences mean anything.
 double NowMs();
 
+// The median of `v`; 0 when it is empty.
+double Median(std::vector<double> v);
+
 // Size of a file in bytes, -1 when there is none.
 long long FileSize(const std::string& name);
 

@@ -5,13 +5,6 @@
 namespace bench {
 namespace {
 
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  const std::size_t n = v.size();
-  return n % 2 == 1 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 // (max - min) / median, in percent; 0 without runs.
 double Spread(const std::vector<double>& v) {
   const double median = Median(v);
