@@ -59,7 +59,6 @@ ResolvedSource::ResolvedSource(const char* source) {
     return;
   }
   lock_ = std::unique_lock<std::recursive_mutex>(WorkingFilesMutex());
-  from_control_ = true;
   // Without a fresh file, no name: the engine then loads nothing, as from a missing file.
   if (WriteControlImage(field, written_)) file_ = kControlImageFile;
 }

@@ -25,13 +25,11 @@ class ResolvedSource {
   ResolvedSource& operator=(const ResolvedSource&) = delete;
 
   const std::string& file() const { return file_; }
-  bool is_control() const { return from_control_; }
 
  private:
   std::unique_lock<std::recursive_mutex> lock_;  // released after written_ has deleted the file
   auto_delete_file written_;
   std::string file_;
-  bool from_control_ = false;
 };
 
 // The field number that `source` names, or 0 when it is a file name.

@@ -60,7 +60,6 @@ struct close_traits {
   static void Close(T value) noexcept { CloseFn(value); }
 };
 
-using unique_gdi_object = unique_any<close_traits<HGDIOBJ, &::DeleteObject>>;
 using unique_hbitmap = unique_any<close_traits<HBITMAP, &::DeleteObject>>;
 using unique_hbrush = unique_any<close_traits<HBRUSH, &::DeleteObject>>;
 using unique_hpalette = unique_any<close_traits<HPALETTE, &::DeleteObject>>;
