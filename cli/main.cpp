@@ -1,0 +1,95 @@
+// pixet-cli: Pixet's methods from a shell, over the reference desktop host.
+// Exit codes: 0 done, 1 the library reported failure, 2 wrong arguments.
+#include <algorithm>
+#include <limits>
+
+#include "cli.h"
+#include "cli_host.h"
+
+namespace cli {
+namespace {
+
+constexpr std::size_t kAny = std::numeric_limits<std::size_t>::max();
+
+const Command kCommands[] = {
+    {"convert", kConvertUsage,
+     "writes SOURCE in the format of TARGET's extension (bmp jpg jpeg png tif tiff gif); with --to, each source into DIR, "
+     "on N workers (default: one per processor)",
+     2, kAny, RunConvert},
+    {"gray", kGrayUsage,
+     "writes a grayscale copy of SOURCE in the format of TARGET's extension; with --to, into DIR on N workers", 2, kAny,
+     RunGray},
+    {"load", kLoadUsage,
+     "shows SOURCE (a file, an http:// address, or an https:// address fetched with a time limit of SECONDS, "
+     "default 30) in an image control",
+     1, 3, RunLoad},
+    {"copy", "copy FILE", "puts the image FILE on the clipboard as a bitmap", 1, 1, RunCopy},
+    {"paste", "paste TARGET.bmp", "pastes the clipboard's bitmap into an image control and writes it", 1, 1, RunPaste},
+    {"show", "show IMAGE [--as background|control|draw] [--seconds N] [--capture OUT.bmp]",
+     "shows IMAGE for N seconds (default: just render) as the window's background, in a picture control over a "
+     "control, or drawn into a control; --capture saves the client area",
+     1, 7, RunShow},
+    {"resources", "resources MODULE", "lists the image resources (type 0) of a program or library", 1, 1, RunResources},
+    {"save-resource", "save-resource NAME FILE [MODULE]",
+     "writes image resource NAME of MODULE in the format of FILE's extension", 2, 3, RunSaveResource},
+    {"capture", kCaptureUsage,
+     "saves the desktop (while a window shows IMAGE, if given), or a window showing IMAGE (with its frame, its "
+     "client area, or X Y W H of it), as a BMP", 2,
+     7, RunCapture},
+};
+
+void PrintHelp(std::FILE* to, const Command* only) {
+  if (only != nullptr) {
+    std::fprintf(to, "usage: pixet-cli %s\n  %s\n", only->usage, only->summary);
+    return;
+  }
+  std::fprintf(to, "usage: pixet-cli COMMAND [ARGS...]\n\ncommands:\n");
+  for (const Command& c : kCommands) std::fprintf(to, "  %s\n      %s\n", c.usage, c.summary);
+  std::fprintf(to, "\nexit codes: 0 done, 1 the library reported failure, 2 wrong arguments\n");
+}
+
+bool IsHelpOption(const std::string& s) { return s == "--help" || s == "-h"; }
+bool IsHelp(const std::string& s) { return IsHelpOption(s) || s == "help"; }
+
+}  // namespace
+}  // namespace cli
+
+int main(int argc, char** argv) {
+  using namespace cli;
+  Args args(argv + 1, argv + argc);
+  if (args.empty()) {
+    PrintHelp(stderr, nullptr);
+    return kUsage;
+  }
+  if (IsHelp(args[0])) {
+    PrintHelp(stdout, nullptr);
+    return kDone;
+  }
+  const Command* command = nullptr;
+  for (const Command& c : kCommands)
+    if (args[0] == c.name) command = &c;
+  if (command == nullptr) {
+    std::fprintf(stderr, "pixet-cli: unknown command '%s' (try --help)\n", args[0].c_str());
+    return kUsage;
+  }
+  Args rest(args.begin() + 1, args.end());
+  if (!rest.empty() && (IsHelp(rest[0]) || std::any_of(rest.begin(), rest.end(), IsHelpOption))) {
+    PrintHelp(stdout, command);
+    return kDone;
+  }
+  if (rest.size() < command->min_args || rest.size() > command->max_args) {
+    std::fprintf(stderr, "pixet-cli: wrong arguments\nusage: pixet-cli %s\n", command->usage);
+    return kUsage;
+  }
+  CliHost host(pixet::refhost::MessageMode::RecordAndPrint);
+  host.Register();
+  int code = kFailed;
+  {
+    auto object = Pixet::Create();
+    Context context{host, *object};
+    code = command->run(context, rest);
+  }
+  CliHost::Unregister();
+  std::fflush(stdout);
+  return code;
+}
