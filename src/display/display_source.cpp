@@ -11,7 +11,7 @@ namespace pixet {
 engine::unique_gp_image LoadDisplaySource(Pixet& self, const char* image) {
   engine::unique_gp_image source;
   if (self.USERESOURCE != 0) {
-    const std::string module = ModuleNameField(self);
+    const std::string module = ModuleNameField(self.RESOURCESDLLNAME);
     // Through the method table, so a derived class's lookup is the one used.
     const std::intptr_t handle =
         module.empty() ? self.ImageHandleFromResource(image) : self.ImageHandleFromResource(image, module.c_str());

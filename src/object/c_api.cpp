@@ -115,14 +115,14 @@ void PIXET_C_CALL PixetSetUseResource(PixetObject* object, int use) {
 
 int PIXET_C_CALL PixetGetResourcesDllName(PixetObject* object, char* buffer, int size) {
   return GuardedCall(object, 0, [&](Pixet& p) {
-    const std::string name = pixet::ModuleNameField(p);
+    const std::string name = pixet::ModuleNameField(p.RESOURCESDLLNAME);
     if (buffer != nullptr && size > 0) pixet::text::CopyToField(buffer, static_cast<std::size_t>(size), name);
     return static_cast<int>(name.size());
   });
 }
 
 void PIXET_C_CALL PixetSetResourcesDllName(PixetObject* object, const char* name) {
-  GuardedCall(object, [&](Pixet& p) { pixet::SetModuleNameField(p, name != nullptr ? name : ""); });
+  GuardedCall(object, [&](Pixet& p) { pixet::SetModuleNameField(p.RESOURCESDLLNAME, name != nullptr ? name : ""); });
 }
 
 void* PIXET_C_CALL PixetPictureBox(PixetObject* object) {

@@ -19,8 +19,8 @@ namespace {
 std::int32_t SaveResource(Pixet& self, const char* name, const char* file, const char* module) {
   engine::unique_gp_image image;
   if (module != nullptr) {
-    SetModuleNameField(self, text::Clip(module));
-    const std::string stored = ModuleNameField(self);
+    SetModuleNameField(self.RESOURCESDLLNAME, text::Clip(module));
+    const std::string stored = ModuleNameField(self.RESOURCESDLLNAME);
     image.reset(reinterpret_cast<Gdiplus::GpImage*>(self.ImageHandleFromResource(name, stored.c_str())));
   } else {
     // The host program's module, whatever RESOURCESDLLNAME holds.
