@@ -153,6 +153,3 @@ class PIXET_API Pixet {
 };
 
 #pragma pop_macro("LoadImage")
-
-// The flat C interface (PixetNew, PixetDelete, ...), usable from C++ as well.
-#include "pixet/pixet_c.h"

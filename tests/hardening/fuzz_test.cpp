@@ -16,6 +16,7 @@
 #include <random>
 #include <set>
 
+#include "pixet/pixet_c.h"
 #include "support/fixture.h"
 
 namespace pixet::testing {

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "pixet/pixet_c.h"
 #include "support/fixture.h"
 
 using namespace pixet::testing;

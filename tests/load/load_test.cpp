@@ -3,6 +3,7 @@
 
 #include <thread>
 
+#include "pixet/pixet_c.h"
 #include "support/fixture.h"
 
 namespace pixet::testing {
