@@ -1,7 +1,5 @@
 #include <windows.h>
 
-#include <map>
-#include <mutex>
 #include <string>
 
 #include "core/boundary.h"
@@ -14,34 +12,6 @@
 #include "pixet/pixet.h"
 
 #undef LoadImage
-
-namespace pixet {
-
-namespace {
-
-std::mutex g_limits_mutex;
-std::map<const void*, WebLimits> g_limits;  // objects whose limits differ from the defaults
-
-}  // namespace
-
-WebLimits WebLimitsOf(const void* object) {
-  std::lock_guard<std::mutex> lock(g_limits_mutex);
-  const auto found = g_limits.find(object);
-  return found != g_limits.end() ? found->second
-                                 : WebLimits{Pixet::kDefaultWebTimeoutMs, Pixet::kDefaultWebSizeLimit};
-}
-
-void SetWebLimits(const void* object, const WebLimits& limits) {
-  std::lock_guard<std::mutex> lock(g_limits_mutex);
-  g_limits[object] = limits;
-}
-
-void ForgetWebLimits(const void* object) {
-  std::lock_guard<std::mutex> lock(g_limits_mutex);
-  g_limits.erase(object);
-}
-
-}  // namespace pixet
 
 std::int32_t Pixet::LoadImageFromWeb(PixetHostWindow* window, const char* address, std::int16_t control) {
   return pixet::Guarded(std::int32_t{0}, [&]() -> std::int32_t {
