@@ -1,5 +1,6 @@
 #include "capture/process_capture.h"
 
+#include <memory>
 #include <new>
 
 #include "capture/bmp_capture.h"
@@ -7,17 +8,15 @@
 namespace pixet::capture {
 
 namespace {
-BmpCapture* g_capture = nullptr;
+// Written only by DllMain, at process attach and detach, when no call runs.
+std::unique_ptr<BmpCapture> g_capture;
 }  // namespace
 
 // Deliberately at load time: the capture file is reserved now, not at the first capture.
-void MakeProcessCapture() { g_capture = new (std::nothrow) BmpCapture(); }
+void MakeProcessCapture() { g_capture.reset(new (std::nothrow) BmpCapture()); }
 
-void DeleteProcessCapture() {
-  delete g_capture;
-  g_capture = nullptr;
-}
+void DeleteProcessCapture() { g_capture.reset(); }
 
-BmpCapture* ProcessCapture() { return g_capture; }
+BmpCapture* ProcessCapture() { return g_capture.get(); }
 
 }  // namespace pixet::capture

@@ -29,13 +29,6 @@ struct Connection {
   unique_internet address;
 };
 
-// The failure exit: closes what is open, address first; the load then returns 0.
-Download AbortDownload(Connection& connection) {
-  connection.address.reset();
-  connection.session.reset();
-  return Download::Failed;
-}
-
 // Whether `name`, put after the folder, would name the folder itself or leave it:
 // empty, only dots and blanks (".", "..", "..." all resolve to a folder), or a device
 // name such as NUL or COM1 (with or without an extension or a colon: "COM1:.png").
@@ -92,13 +85,13 @@ Download DownloadUrl(std::string& file_text, auto_delete_file& fetched) {
       ::InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, kEmpty, kEmpty, 0));
   if (!connection.session) {
     host::ShowMessage("An error occurred calling InternetOpen function!");
-    return AbortDownload(connection);
+    return Download::Failed;  // the connection closes what is open, address first
   }
   connection.address.reset(::InternetOpenUrlA(connection.session.get(), address.c_str(), kEmpty, 0,
                                                               INTERNET_FLAG_EXISTING_CONNECT, 0));
   if (!connection.address) {
     host::ShowMessage("An error occurred calling InternetOpenUrl function!");
-    return AbortDownload(connection);
+    return Download::Failed;  // the connection closes what is open, address first
   }
   const std::string local_path = LocalPathFor(address);
   if (local_path.empty()) return Download::Skipped;
