@@ -23,9 +23,19 @@ Fn Entry(HMODULE module, const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
 }
 
-// Started and shut down around the work.
+// Runs `fn` when the scope ends: for the engine's own release calls, looked up at run time.
+template <class Fn>
+struct AtScopeEnd {
+  Fn fn;
+  ~AtScopeEnd() { fn(); }
+};
+template <class Fn>
+AtScopeEnd(Fn) -> AtScopeEnd<Fn>;
+
+// Started and shut down around the work. Released in reverse order: the engine's bitmap,
+// the stream (and the block it owns), the engine session, then the engine's module.
 unique_hbitmap DecodeWithEngine(const unsigned char* bytes, std::size_t size, PixelSize* shown) {
-  const unique_module engine(::LoadLibraryA("gdiplus.dll"));  // freed last, after the shutdown
+  const unique_module engine(::LoadLibraryA("gdiplus.dll"));
   if (!engine) return {};
   const HMODULE m = engine.get();
   const auto startup = Entry<decltype(&Gdiplus::GdiplusStartup)>(m, "GdiplusStartup");
@@ -37,34 +47,29 @@ unique_hbitmap DecodeWithEngine(const unsigned char* bytes, std::size_t size, Pi
   const auto width = Entry<decltype(&Gdiplus::DllExports::GdipGetImageWidth)>(m, "GdipGetImageWidth");
   const auto height = Entry<decltype(&Gdiplus::DllExports::GdipGetImageHeight)>(m, "GdipGetImageHeight");
   const auto dispose = Entry<decltype(&Gdiplus::DllExports::GdipDisposeImage)>(m, "GdipDisposeImage");
-  unique_hbitmap result;
+  if (startup == nullptr || shutdown == nullptr || fromStream == nullptr || toHbitmap == nullptr ||
+      width == nullptr || height == nullptr || dispose == nullptr)
+    return {};
   ULONG_PTR token = 0;
   Gdiplus::GdiplusStartupInput input;
-  if (startup != nullptr && shutdown != nullptr && fromStream != nullptr && toHbitmap != nullptr &&
-      width != nullptr && height != nullptr && dispose != nullptr &&
-      startup(&token, &input, nullptr) == Gdiplus::Ok) {
-    unique_hglobal copy = CopyToMovableBlock(bytes, size);
-    unique_stream stream;
-    if (copy && ::CreateStreamOnHGlobal(copy.get(), TRUE, stream.put()) == S_OK) copy.release();  // the stream's now
-    if (stream) {
-      Gdiplus::GpBitmap* bitmap = nullptr;
-      if (fromStream(stream.get(), &bitmap) == Gdiplus::Ok && bitmap != nullptr) {
-        UINT w = 0;
-        UINT h = 0;
-        unique_hbitmap hbitmap;
-        if (width(bitmap, &w) == Gdiplus::Ok && height(bitmap, &h) == Gdiplus::Ok &&
-            toHbitmap(bitmap, hbitmap.put(), 0xFFFFFFFF) == Gdiplus::Ok) {
-          result = std::move(hbitmap);
-          shown->width = static_cast<int>(w);
-          shown->height = static_cast<int>(h);
-        }
-        dispose(bitmap);
-      }
-      stream.reset();  // frees the block
-    }
-    shutdown(token);
-  }
-  return result;
+  if (startup(&token, &input, nullptr) != Gdiplus::Ok) return {};
+  const AtScopeEnd session{[&] { shutdown(token); }};
+  unique_hglobal copy = CopyToMovableBlock(bytes, size);
+  unique_stream stream;
+  if (!copy || ::CreateStreamOnHGlobal(copy.get(), TRUE, stream.put()) != S_OK) return {};
+  copy.release();  // the stream's now
+  Gdiplus::GpBitmap* bitmap = nullptr;
+  if (fromStream(stream.get(), &bitmap) != Gdiplus::Ok || bitmap == nullptr) return {};
+  const AtScopeEnd disposed{[&] { dispose(bitmap); }};
+  UINT w = 0;
+  UINT h = 0;
+  unique_hbitmap hbitmap;
+  if (width(bitmap, &w) != Gdiplus::Ok || height(bitmap, &h) != Gdiplus::Ok ||
+      toHbitmap(bitmap, hbitmap.put(), 0xFFFFFFFF) != Gdiplus::Ok)
+    return {};
+  shown->width = static_cast<int>(w);
+  shown->height = static_cast<int>(h);
+  return hbitmap;
 }
 
 // Uncompressed and bit-field BMP files.
