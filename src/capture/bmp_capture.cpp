@@ -10,6 +10,7 @@
 #include "core/temp_directory.h"
 #include "core/text.h"
 #include "core/unique_any.h"
+#include "core/whole_file.h"
 
 namespace pixet {
 

@@ -80,14 +80,6 @@ struct file_traits {
 };
 using unique_file = unique_any<file_traits>;
 
-// Writes all `size` bytes at the file's position; false when any write fails or stops short.
-inline bool WriteAll(HANDLE file, const void* bytes, DWORD size) noexcept {
-  for (DWORD done = 0, written = 0; done < size; done += written)
-    if (!::WriteFile(file, static_cast<const char*>(bytes) + done, size - done, &written, nullptr) || written == 0)
-      return false;
-  return true;
-}
-
 // A file, by name, that the call made: deleted when the owner goes unless the call
 // commits it with release() (a working file never is). Empty means none.
 struct delete_file_traits {

@@ -1,5 +1,5 @@
-// Reading a whole file into memory. Header-only, so the reference host, the tests and the
-// bench read files the way the library does.
+// Whole files: reading one into memory, and writing all of a buffer. Header-only, so the
+// reference host, the tests and the bench read files the way the library does.
 #pragma once
 
 #include <windows.h>
@@ -9,14 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "core/last_error.h"
 #include "core/unique_any.h"
 
 namespace pixet {
 
-// The calling thread's last error, never 0: a failure must not read as "no error".
-inline DWORD LastError() {
-  const DWORD error = ::GetLastError();
-  return error != 0 ? error : ERROR_GEN_FAILURE;
+// Writes all `size` bytes at the file's position; false when any write fails or stops short.
+inline bool WriteAll(HANDLE file, const void* bytes, DWORD size) noexcept {
+  for (DWORD done = 0, written = 0; done < size; done += written)
+    if (!::WriteFile(file, static_cast<const char*>(bytes) + done, size - done, &written, nullptr) || written == 0)
+      return false;
+  return true;
 }
 
 // Reads the whole file into `bytes`. 0, or the error number of what failed, and then

@@ -8,6 +8,7 @@
 #include "core/host_access.h"
 #include "core/temp_directory.h"
 #include "core/text.h"
+#include "core/last_error.h"
 #include "core/unique_any.h"
 #include "core/whole_file.h"
 #include "core/working_files.h"

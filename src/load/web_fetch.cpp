@@ -11,8 +11,9 @@
 
 #include "core/host_access.h"
 #include "core/internet.h"
-#include "core/text.h"
 #include "core/temp_directory.h"
+#include "core/text.h"
+#include "core/whole_file.h"
 
 namespace pixet {
 
