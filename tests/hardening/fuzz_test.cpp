@@ -1,10 +1,10 @@
-// A seeded fuzz round over the library's own handling of text: file names and targets,
+// A repeatable fuzz round over the library's own handling of text: file names and targets,
 // web addresses, control numbers, resource and module names, built from pieces and then
 // mutated, through the class and the ANSI C functions. Whatever comes, the library must not
 // crash, must touch no file outside the working and the temporary folder, and must leave no
 // handle or engine object behind (the fixture counts them over the whole round).
-// PIXET_FUZZ_INPUTS (default 2000) and PIXET_FUZZ_SEED (default 1) choose the round; the same
-// seed gives the same inputs. tests/scripts/fuzz.sh runs a long one.
+// PIXET_FUZZ_INPUTS (default 2000) and PIXET_FUZZ_STREAM (default 1) choose the round; the same
+// stream number gives the same inputs. tests/scripts/fuzz.sh runs a long one.
 //
 // Targets stay plain names in the working folder: a host that names another folder gets
 // it. Devices that can block (CON, COM, LPT) are left out of sources and targets, where
@@ -193,10 +193,10 @@ int RemoveNew(const std::string& folder, const std::set<std::wstring>& before) {
 
 TEST_F(Fuzz, TextInputsNeverCrashEscapeTheFoldersOrLeak) {
   const char* inputs_text = std::getenv("PIXET_FUZZ_INPUTS");
-  const char* seed_text = std::getenv("PIXET_FUZZ_SEED");
+  const char* stream_text = std::getenv("PIXET_FUZZ_STREAM");
   const long inputs = inputs_text != nullptr ? std::atol(inputs_text) : 2000;
-  const unsigned long seed = seed_text != nullptr ? std::strtoul(seed_text, nullptr, 10) : 1;
-  random_.seed(seed);
+  const unsigned long stream = stream_text != nullptr ? std::strtoul(stream_text, nullptr, 10) : 1;
+  random_ = std::mt19937(static_cast<std::mt19937::result_type>(stream));
   char work[MAX_PATH];
   ::GetCurrentDirectoryA(MAX_PATH, work);
   const std::string here = std::string(work) + "\\", temp = TempDirectory();
@@ -212,7 +212,7 @@ TEST_F(Fuzz, TextInputsNeverCrashEscapeTheFoldersOrLeak) {
   }
   EXPECT_EQ(captures_left, 0) << "captures left their temporary files";
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-  std::printf("[ figures  ] seed %lu: %ld inputs in %lld ms\n", seed, inputs, static_cast<long long>(ms.count()));
+  std::printf("[ figures  ] stream %lu: %ld inputs in %lld ms\n", stream, inputs, static_cast<long long>(ms.count()));
   // The fixture's tear-down counts what was left and any file touched outside the two folders.
 }
 
