@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "core/gdiplus_include.h"
-#include "core/whole_file.h"
+#include "base/gdiplus_include.h"
+#include "base/whole_file.h"
 #include "pixet/pixet.h"
 #include "pixet/refhost.h"
 

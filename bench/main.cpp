@@ -21,9 +21,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/temp_directory.h"
 #include "cold.h"
 #include "common.h"
-#include "core/temp_directory.h"
 #include "measure.h"
 #include "operations.h"
 #include "peaks.h"

@@ -9,9 +9,9 @@
 #include <mutex>
 #include <thread>
 
+#include "base/file_names.h"
 #include "cli.h"
 #include "cli_host.h"
-#include "core/file_names.h"
 #include "one_file.h"
 
 namespace cli {

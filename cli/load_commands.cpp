@@ -1,8 +1,8 @@
 // load, copy and paste: image controls and the clipboard.
 #include <fstream>
 
+#include "base/unique_any.h"
 #include "cli.h"
-#include "core/unique_any.h"
 
 namespace cli {
 namespace {

@@ -1,6 +1,6 @@
 // resources and save-resource.
+#include "base/unique_any.h"
 #include "cli.h"
-#include "core/unique_any.h"
 
 namespace cli {
 namespace {

@@ -1,6 +1,6 @@
 // show: an image as a window's background, in a picture control, or drawn.
+#include "base/unique_any.h"
 #include "cli.h"
-#include "core/unique_any.h"
 
 namespace cli {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "core/boundary.h"
+#include "base/boundary.h"
 #include "pixet/refhost.h"
 
 namespace {

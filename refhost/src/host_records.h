@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/unique_any.h"
+#include "base/unique_any.h"
 #include "pixet/refhost.h"
 
 namespace pixet::refhost {

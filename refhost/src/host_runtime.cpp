@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "core/whole_file.h"
+#include "base/whole_file.h"
 #include "host_records.h"
 
 namespace pixet::refhost {

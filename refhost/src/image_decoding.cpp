@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "core/gdiplus_include.h"
+#include "base/gdiplus_include.h"
 
 namespace pixet::refhost {
 

@@ -6,11 +6,11 @@
 #include <cstring>
 #include <string>
 
+#include "base/temp_directory.h"
+#include "base/unique_any.h"
+#include "base/whole_file.h"
 #include "core/host_access.h"
-#include "core/temp_directory.h"
 #include "core/text.h"
-#include "core/unique_any.h"
-#include "core/whole_file.h"
 
 namespace pixet {
 

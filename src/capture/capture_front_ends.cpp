@@ -1,8 +1,8 @@
 // The Pixet capture methods: each forwards to the operation of the same name on the
 // process-wide capture object. They need no engine and no field of the object.
+#include "base/boundary.h"
 #include "capture/bmp_capture.h"
 #include "capture/process_capture.h"
-#include "core/boundary.h"
 #include "pixet/pixet.h"
 
 void Pixet::CaptureDesktopToBmp(const char* file) {

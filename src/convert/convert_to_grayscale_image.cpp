@@ -1,7 +1,7 @@
 #include <windows.h>
 
+#include "base/boundary.h"
 #include "convert/conversion.h"
-#include "core/boundary.h"
 #include "core/engine.h"
 #include "core/wide.h"
 #include "pixet/pixet.h"

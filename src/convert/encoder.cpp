@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <string>
 
-#include "core/boundary.h"
+#include "base/boundary.h"
+#include "base/file_names.h"
 #include "core/engine.h"
-#include "core/file_names.h"
 #include "core/text.h"
 #include "pixet/pixet.h"
 #include "pixet/wide_converter.h"

@@ -5,10 +5,10 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "base/unique_any.h"
+#include "base/whole_file.h"
 #include "core/host_access.h"
 #include "core/text.h"
-#include "core/unique_any.h"
-#include "core/whole_file.h"
 #include "core/working_files.h"
 
 namespace pixet {
@@ -47,7 +47,7 @@ bool WriteControlImage(short field, auto_delete_file& written) {
   const unique_hglobal_locked bytes(ControlImageBlock(field));
   if (bytes && size <= MAXDWORD && WriteAll(file.get(), bytes.get(), static_cast<DWORD>(size))) return true;
   file.reset();
-  DeleteNow(written);
+  written.reset();  // closed first, so the part written can go
   return false;
 }
 

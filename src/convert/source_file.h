@@ -4,7 +4,7 @@
 #include <mutex>
 #include <string>
 
-#include "core/unique_any.h"
+#include "base/unique_any.h"
 
 namespace pixet {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "core/boundary.h"
+#include "base/boundary.h"
 #include "core/text.h"
 
 namespace pixet {

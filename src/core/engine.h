@@ -7,8 +7,8 @@
 #include <atomic>
 #include <type_traits>
 
-#include "core/gdiplus_include.h"
-#include "core/unique_any.h"
+#include "base/gdiplus_include.h"
+#include "base/unique_any.h"
 #include "pixet/dll_loader.h"
 
 namespace pixet::engine {

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include "core/unique_any.h"
+#include "base/unique_any.h"
 
 namespace pixet {
 

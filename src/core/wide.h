@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "core/unique_any.h"
+#include "base/unique_any.h"
 #include "pixet/wide_converter.h"
 
 namespace pixet {

@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "core/boundary.h"
+#include "base/boundary.h"
+#include "base/unique_any.h"
 #include "core/text.h"
-#include "core/unique_any.h"
 
 namespace pixet {
 

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "core/boundary.h"
+#include "base/boundary.h"
 #include "core/host_access.h"
 #include "display/picture_box.h"
 #include "pixet/pixet.h"

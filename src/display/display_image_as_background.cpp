@@ -1,4 +1,4 @@
-#include "core/boundary.h"
+#include "base/boundary.h"
 #include "pixet/pixet.h"
 
 std::int32_t Pixet::DisplayImageAsBackground(PixetHostWindow* window, const char* image, std::int32_t) {

@@ -1,11 +1,11 @@
 #include <windows.h>
 
-#include "core/boundary.h"
+#include "base/boundary.h"
+#include "base/unique_any.h"
 #include "core/engine.h"
 #include "core/host_access.h"
-#include "core/unique_any.h"
-#include "pixet/pixet.h"
 #include "display/display_source.h"
+#include "pixet/pixet.h"
 
 std::int32_t Pixet::DrawImage(PixetHostWindow* window, const char* image, std::int16_t control,
                               std::int32_t wholeWindow, std::int32_t) {

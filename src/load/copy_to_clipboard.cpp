@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "core/boundary.h"
-#include "core/file_names.h"
+#include "base/boundary.h"
+#include "base/file_names.h"
+#include "base/unique_any.h"
 #include "core/host_access.h"
 #include "core/text.h"
-#include "core/unique_any.h"
 #include "core/working_files.h"
 #include "pixet/pixet.h"
 

@@ -7,11 +7,11 @@
 #include <memory>
 #include <new>
 
+#include "base/temp_directory.h"
+#include "base/unique_any.h"
 #include "core/host_access.h"
 #include "core/internet.h"
-#include "core/temp_directory.h"
 #include "core/text.h"
-#include "core/unique_any.h"
 #include "load/web_fetch.h"
 
 namespace pixet {

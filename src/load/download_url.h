@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "core/unique_any.h"
+#include "base/unique_any.h"
 
 namespace pixet {
 

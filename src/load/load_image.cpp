@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "core/boundary.h"
+#include "base/boundary.h"
+#include "base/temp_directory.h"
+#include "base/unique_any.h"
+#include "base/whole_file.h"
 #include "core/host_access.h"
-#include "core/temp_directory.h"
 #include "core/text.h"
-#include "core/unique_any.h"
-#include "core/whole_file.h"
 #include "core/working_files.h"
 #include "load/download_url.h"
 #include "load/load_through_bmp.h"

@@ -1,9 +1,9 @@
 #include <windows.h>
 
-#include "core/boundary.h"
+#include "base/boundary.h"
+#include "base/unique_any.h"
 #include "core/engine.h"
 #include "core/host_access.h"
-#include "core/unique_any.h"
 #include "core/wide.h"
 #include "core/working_files.h"
 #include "pixet/pixet.h"

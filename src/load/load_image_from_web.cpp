@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/boundary.h"
+#include "base/boundary.h"
 #include "core/host_access.h"
 #include "core/text.h"
 #include "core/working_files.h"

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "base/last_error.h"
+#include "base/temp_directory.h"
+#include "base/unique_any.h"
+#include "base/whole_file.h"
 #include "core/host_access.h"
-#include "core/temp_directory.h"
 #include "core/text.h"
-#include "core/last_error.h"
-#include "core/unique_any.h"
-#include "core/whole_file.h"
 #include "core/working_files.h"
 #include "pixet/pixet.h"
 

@@ -9,11 +9,11 @@
 #include <memory>
 #include <new>
 
+#include "base/temp_directory.h"
+#include "base/whole_file.h"
 #include "core/host_access.h"
 #include "core/internet.h"
-#include "core/temp_directory.h"
 #include "core/text.h"
-#include "core/whole_file.h"
 
 namespace pixet {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/unique_any.h"
+#include "base/unique_any.h"
 
 namespace pixet {
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <utility>
 
-#include "core/boundary.h"
+#include "base/boundary.h"
+#include "core/module_name_field.h"
 #include "core/text.h"
 #include "pixet/pixet.h"
-#include "core/module_name_field.h"
 
 #undef LoadImage
 

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/boundary.h"
+#include "base/boundary.h"
 #include "core/engine.h"
 #include "core/host_access.h"
 #include "core/text.h"

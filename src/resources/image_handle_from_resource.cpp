@@ -3,13 +3,13 @@
 #include <cstring>
 #include <string>
 
-#include "core/boundary.h"
+#include "base/boundary.h"
+#include "base/unique_any.h"
 #include "core/engine.h"
 #include "core/host_access.h"
-#include "core/text.h"
-#include "core/unique_any.h"
-#include "pixet/pixet.h"
 #include "core/module_name_field.h"
+#include "core/text.h"
+#include "pixet/pixet.h"
 
 namespace pixet {
 namespace {

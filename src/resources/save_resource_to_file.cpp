@@ -2,14 +2,14 @@
 
 #include <string>
 
+#include "base/boundary.h"
 #include "convert/encoder.h"
-#include "core/boundary.h"
 #include "core/engine.h"
 #include "core/host_access.h"
+#include "core/module_name_field.h"
 #include "core/text.h"
 #include "core/wide.h"
 #include "pixet/pixet.h"
-#include "core/module_name_field.h"
 
 namespace pixet {
 namespace {

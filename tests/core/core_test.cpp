@@ -6,7 +6,7 @@
 #include <cstring>
 #include <thread>
 
-#include "core/file_names.h"
+#include "base/file_names.h"
 #include "pixet/wide_converter.h"
 #include "support/fixture.h"
 

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "core/gdiplus_include.h"
+#include "base/gdiplus_include.h"
 
 namespace pixet::testing {
 

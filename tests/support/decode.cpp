@@ -2,7 +2,7 @@
 // apart so that programs run without the engine do not import it.
 #include <windows.h>
 
-#include "core/gdiplus_include.h"
+#include "base/gdiplus_include.h"
 #include "support/test_support.h"
 
 namespace pixet::testing {

@@ -7,15 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "core/temp_directory.h"
-#include "core/whole_file.h"
+#include "base/temp_directory.h"
+#include "base/whole_file.h"
 #include "pixet/host.h"
 #include "pixet/refhost.h"
 
 namespace pixet::testing {
 
-// Files and the temporary folder as the library reads them (core/whole_file.h and
-// core/temp_directory.h, tested on their own in core_test.cpp).
+// Files and the temporary folder as the library reads them (base/whole_file.h and
+// base/temp_directory.h, tested on their own in core_test.cpp).
 using pixet::ReadWholeFile;
 using pixet::TempDirectory;
 bool FileExists(const std::string& path);

@@ -89,12 +89,6 @@ struct delete_file_traits {
 };
 using auto_delete_file = unique_any<delete_file_traits>;
 
-// Deletes the owned file now. False when it is still there; GetLastError says why.
-inline bool DeleteNow(auto_delete_file& file) noexcept {
-  const std::string name = file.release();
-  return name.empty() || ::DeleteFileA(name.c_str()) != FALSE || ::GetLastError() == ERROR_FILE_NOT_FOUND;
-}
-
 // A DC taken from a window (or from the screen, with no window): ReleaseDC needs the
 // window as well.
 struct WindowDC {

@@ -1,31 +1,21 @@
-// Whole files: reading one into memory, and writing all of a buffer. Header-only, so the
-// reference host, the tests and the bench read files the way the library does.
-#pragma once
-
-#include <windows.h>
+#include "base/whole_file.h"
 
 #include <new>
 #include <stdexcept>
-#include <string>
-#include <vector>
 
-#include "core/last_error.h"
-#include "core/unique_any.h"
+#include "base/last_error.h"
+#include "base/unique_any.h"
 
 namespace pixet {
 
-// Writes all `size` bytes at the file's position; false when any write fails or stops short.
-inline bool WriteAll(HANDLE file, const void* bytes, DWORD size) noexcept {
+bool WriteAll(HANDLE file, const void* bytes, DWORD size) noexcept {
   for (DWORD done = 0, written = 0; done < size; done += written)
     if (!::WriteFile(file, static_cast<const char*>(bytes) + done, size - done, &written, nullptr) || written == 0)
       return false;
   return true;
 }
 
-// Reads the whole file into `bytes`. 0, or the error number of what failed, and then
-// `bytes` is empty: never a short or failed read. Others may read, write or delete the
-// file meanwhile; one that becomes shorter than measured is an error.
-inline DWORD ReadWholeFile(const std::string& name, std::vector<unsigned char>& bytes) {
+DWORD ReadWholeFile(const std::string& name, std::vector<unsigned char>& bytes) {
   bytes.clear();
   unique_file file(::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -55,8 +45,7 @@ inline DWORD ReadWholeFile(const std::string& name, std::vector<unsigned char>& 
   return error;
 }
 
-// The whole file's bytes; empty when it cannot be read.
-inline std::vector<unsigned char> ReadWholeFile(const std::string& name) {
+std::vector<unsigned char> ReadWholeFile(const std::string& name) {
   std::vector<unsigned char> bytes;
   ReadWholeFile(name, bytes);
   return bytes;

@@ -1,5 +1,5 @@
 // The user's temporary folder, where loads keep their working and downloaded files and
-// captures reserve their names. Header-only, so the tests and the bench use it too.
+// captures reserve their names; the tests and the bench look there too.
 #pragma once
 
 #include <windows.h>
@@ -14,11 +14,6 @@ constexpr std::size_t kMaxTempDirectoryChars = MAX_PATH - 1;
 
 // The folder as the system reports it, ending in a backslash; empty when the system gives
 // none or needs more than `max_chars` characters for it.
-inline std::string TempDirectory(std::size_t max_chars = kMaxTempDirectoryChars) {
-  char buffer[MAX_PATH];
-  const DWORD n = ::GetTempPathA(MAX_PATH, buffer);  // longer ones give the size they need
-  if (n == 0 || n > max_chars || n >= MAX_PATH) return {};
-  return std::string(buffer, n);
-}
+std::string TempDirectory(std::size_t max_chars = kMaxTempDirectoryChars);
 
 }  // namespace pixet
