@@ -15,6 +15,8 @@ bool WriteAll(HANDLE file, const void* bytes, DWORD size) noexcept {
   return true;
 }
 
+bool CloseWritten(unique_file& file) noexcept { return ::CloseHandle(file.release()) != FALSE; }
+
 DWORD ReadWholeFile(const std::string& name, std::vector<unsigned char>& bytes) {
   bytes.clear();
   unique_file file(::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

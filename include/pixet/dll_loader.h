@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "pixet/export.h"
 
@@ -32,7 +33,7 @@ class PIXET_API DllLoader {
   std::uint32_t LastError() const { return last_error_; }
   std::int32_t Method() const { return load_method_; }
   HINSTANCE__* Module() const { return module_; }
-  const char* ModuleFileName() const { return module_file_name_; }
+  const char* ModuleFileName() const { return module_file_name_.get(); }
   const char* ProcedureName() const { return procedure_name_; }
 
  protected:
@@ -46,8 +47,10 @@ class PIXET_API DllLoader {
  private:
   std::uint32_t last_error_ = 0;   // LASTERROR
   std::int32_t load_method_ = 0;   // LOADMETHOD
-  HINSTANCE__* module_ = nullptr;  // HMODULE
-  char* module_file_name_ = nullptr;  // SZMODULEFILENAME: heap copy, NUL-terminated
+  // HMODULE. Raw, as the layout has it: held only when loaded with kLoadLibrary, and then
+  // released by Unload, which the destructor runs.
+  HINSTANCE__* module_ = nullptr;
+  std::unique_ptr<char[]> module_file_name_;  // SZMODULEFILENAME: NUL-terminated (one pointer wide)
   std::size_t module_file_name_size_ = 0;
   char procedure_name_[64] = {};   // SZPROCEDURENAME
 };

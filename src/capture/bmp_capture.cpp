@@ -138,7 +138,7 @@ void WriteBmpFile(const std::string& name, const BITMAPFILEHEADER& file, const B
   else if (::GetLastError() == ERROR_FILE_EXISTS)
     out = CreateFileBeside(name, written);
   if (!out || !WriteAll(out.get(), &file, sizeof file) || !WriteAll(out.get(), &info, sizeof info) ||
-      !WriteAll(out.get(), pixels, pixel_bytes) || !::CloseHandle(out.release()))
+      !WriteAll(out.get(), pixels, pixel_bytes) || !CloseWritten(out))
     return;
   if (written.get() == name || ::MoveFileExA(written.get().c_str(), name.c_str(), MOVEFILE_REPLACE_EXISTING))
     written.release();  // committed

@@ -2,13 +2,15 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "base/boundary.h"
 #include "core/text.h"
 
 namespace pixet {
+
+static_assert(sizeof(std::unique_ptr<char[]>) == sizeof(char*), "the file name field stays one pointer wide");
 
 DllLoader::~DllLoader() { Unload(); }
 
@@ -16,16 +18,14 @@ std::int32_t DllLoader::Load(const char* name, std::int32_t method) {
   if (IsLoaded()) return 1;
   std::string clipped;
   if (!Guarded(false, [&] { return clipped = text::Clip(name), true; })) return 1;  // out of memory
-  std::free(module_file_name_);
-  module_file_name_size_ = clipped.size() + 1;
-  module_file_name_ = static_cast<char*>(std::calloc(module_file_name_size_, 1));
-  if (module_file_name_ != nullptr) {
-    std::memcpy(module_file_name_, clipped.data(), clipped.size());
+  module_file_name_.reset(new (std::nothrow) char[clipped.size() + 1]());
+  module_file_name_size_ = module_file_name_ ? clipped.size() + 1 : 0;
+  if (module_file_name_) {
+    std::memcpy(module_file_name_.get(), clipped.data(), clipped.size());
     if (method != kLoadLibrary && method != kModuleHandle) method = kLoadLibrary;
     load_method_ = method;
-    module_ = method == kLoadLibrary ? ::LoadLibraryA(module_file_name_) : ::GetModuleHandleA(module_file_name_);
-  } else {
-    module_file_name_size_ = 0;
+    module_ = method == kLoadLibrary ? ::LoadLibraryA(module_file_name_.get())
+                                     : ::GetModuleHandleA(module_file_name_.get());
   }
   if (IsLoaded()) return 0;
   OnLoadError();
@@ -33,8 +33,7 @@ std::int32_t DllLoader::Load(const char* name, std::int32_t method) {
 }
 
 std::int32_t DllLoader::Unload() {
-  std::free(module_file_name_);
-  module_file_name_ = nullptr;
+  module_file_name_.reset();
   module_file_name_size_ = 0;
   if (!IsLoaded()) return 0;
   std::int32_t result = 0;

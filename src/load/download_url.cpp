@@ -3,16 +3,13 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include <cstring>
-#include <memory>
-#include <new>
 
 #include "base/temp_directory.h"
 #include "base/unique_any.h"
 #include "core/host_access.h"
 #include "core/internet.h"
 #include "core/text.h"
-#include "load/web_fetch.h"
+#include "load/http_body.h"
 
 namespace pixet {
 
@@ -20,7 +17,6 @@ namespace {
 
 constexpr std::size_t kMaxAddressChars = 511;  // a 512-byte field with its terminator
 constexpr std::size_t kMaxLocalPathChars = 80;
-constexpr DWORD kChunkBytes = 4096;
 
 // The open handles of one download; the address handle is declared last so that it is
 // closed first on every way out.
@@ -57,19 +53,6 @@ std::string LocalPathFor(const std::string& address) {
   return folder + name;
 }
 
-// Appends the body to `file` in reads of at most 4096 bytes until the body ends or a
-// read or a write fails.
-void CopyBody(HINTERNET address, HANDLE file) {
-  std::unique_ptr<char[]> chunk(new (std::nothrow) char[kChunkBytes + 1]);
-  if (!chunk) return;
-  for (;;) {
-    DWORD read = 0;
-    if (!::InternetReadFile(address, chunk.get(), kChunkBytes, &read) || read == 0) return;
-    DWORD written = 0;
-    if (!::WriteFile(file, chunk.get(), read, &written, nullptr) || written != read) return;
-  }
-}
-
 }  // namespace
 
 bool IsHttpAddress(const char* file_text) {
@@ -78,11 +61,9 @@ bool IsHttpAddress(const char* file_text) {
 
 Download DownloadUrl(std::string& file_text, auto_delete_file& fetched) {
   const std::string address = text::ClipTo(file_text.c_str(), kMaxAddressChars);
-  static const char kAgent[] = "Pixet";
   static const char kEmpty[] = "";
   Connection connection;
-  connection.session.reset(
-      ::InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, kEmpty, kEmpty, 0));
+  connection.session = OpenInternetSession();
   if (!connection.session) {
     host::ShowMessage("An error occurred calling InternetOpen function!");
     return Download::Failed;  // the connection closes what is open, address first
@@ -98,10 +79,10 @@ Download DownloadUrl(std::string& file_text, auto_delete_file& fetched) {
   file_text = local_path;
   // A name that no file can have (a query string's "?", say) is not worth the transfer.
   const bool storable = local_path.find_first_of("<>:\"|?*", TempDirectory().size()) == std::string::npos;
-  if (!storable || !MakeUniqueTempFile(fetched)) return Download::Done;
-  unique_file file(::CreateFileA(fetched.get().c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file) CopyBody(connection.address.get(), file.get());
+  if (!storable) return Download::Done;
+  // No limits here, and a body that ends early is kept as far as it came: the load then
+  // finds what the server gave.
+  if (const unique_file file = NewBodyFile(fetched)) CopyBody(connection.address.get(), BodyLimits{}, file.get());
   return Download::Done;
 }
 

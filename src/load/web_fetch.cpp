@@ -3,24 +3,21 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
 
-#include "base/temp_directory.h"
-#include "base/whole_file.h"
 #include "core/host_access.h"
 #include "core/internet.h"
 #include "core/text.h"
+#include "load/http_body.h"
 
 namespace pixet {
 
 namespace {
 
 constexpr int kMaxRedirects = 5;
-constexpr DWORD kChunkBytes = 64 * 1024;
 // The system's own time limits equal the object's; this grace lets them speak first.
 constexpr DWORD kWatchdogGraceMs = 250;
 
@@ -55,91 +52,59 @@ bool IsCertificateError(DWORD error) {
   }
 }
 
-// A failure that came when the time limit had passed (the system reports a silent server
-// as a timeout or as a connection it gave up).
-Failure TimedOutOr(Failure otherwise, DWORD error, DWORD started, DWORD limit_ms) {
-  return error == ERROR_INTERNET_TIMEOUT || ::GetTickCount() - started >= limit_ms ? Failure::Timeout : otherwise;
-}
-
 // One send on a thread of its own, so that the caller can stop waiting at its deadline: the
 // system bounds neither the secure handshake nor closing a handle in the middle of it. The
-// job belongs to whichever of the two lets go of it last; the thread holds the module.
+// job goes with whichever of the two lets go of it last.
 struct SendJob {
-  HINTERNET request;
-  HMODULE module = nullptr;
-  HANDLE done = nullptr;
+  explicit SendJob(HINTERNET request) : request(request) {}
+  const HINTERNET request;  // the caller's
+  const unique_handle done{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
   BOOL sent = FALSE;
   DWORD error = 0;
-  std::atomic<int> owners{2};
 };
 
-void Release(SendJob* job) {
-  if (--job->owners != 0) return;
-  if (job->done != nullptr) ::CloseHandle(job->done);
-  delete job;
-}
+// What the send thread starts with: its share of the job, and a reference on this module
+// that the thread gives back as it exits, so that the code it runs stays loaded.
+struct SendStart {
+  std::shared_ptr<SendJob> job;
+  unique_module module;
+};
 
 DWORD WINAPI RunSend(void* parameter) {
-  SendJob* job = static_cast<SendJob*>(parameter);
-  const HMODULE module = job->module;
-  job->sent = ::HttpSendRequestA(job->request, nullptr, 0, nullptr, 0);
-  job->error = job->sent ? 0 : ::GetLastError();
-  ::SetEvent(job->done);
-  Release(job);
+  std::unique_ptr<SendStart> start(static_cast<SendStart*>(parameter));
+  SendJob& job = *start->job;
+  job.sent = ::HttpSendRequestA(job.request, nullptr, 0, nullptr, 0);
+  job.error = job.sent ? 0 : ::GetLastError();
+  ::SetEvent(job.done.get());
+  const HMODULE module = start->module.release();  // the exit below gives it back
+  start.reset();
   ::FreeLibraryAndExitThread(module, 0);
 }
 
 // Sends the request; false with the error when it failed or did not end within the limit.
 bool SendWithin(HINTERNET request, DWORD limit_ms, DWORD& error) {
-  SendJob* job = new (std::nothrow) SendJob{request};
-  if (job == nullptr) return error = ERROR_NOT_ENOUGH_MEMORY, false;
-  job->done = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  HANDLE thread = nullptr;
-  if (job->done != nullptr && ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                                                   reinterpret_cast<LPCSTR>(&RunSend), &job->module)) {
-    thread = ::CreateThread(nullptr, 0, RunSend, job, 0, nullptr);
-    if (thread == nullptr) ::FreeLibrary(job->module);
+  std::unique_ptr<SendStart> start;
+  try {
+    start.reset(new SendStart{std::make_shared<SendJob>(request), unique_module()});
+  } catch (const std::bad_alloc&) {
+    error = ERROR_NOT_ENOUGH_MEMORY;
+    return false;
   }
-  if (thread == nullptr) {
+  const std::shared_ptr<SendJob> job = start->job;
+  if (!job->done || !::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&RunSend),
+                                          start->module.put())) {
     error = ::GetLastError();
-    return --job->owners, Release(job), false;
+    return false;
   }
-  ::CloseHandle(thread);
-  const bool finished = ::WaitForSingleObject(job->done, limit_ms + kWatchdogGraceMs) == WAIT_OBJECT_0;
-  const bool sent = finished && job->sent;
+  const unique_handle thread(::CreateThread(nullptr, 0, RunSend, start.get(), 0, nullptr));
+  if (!thread) {
+    error = ::GetLastError();
+    return false;  // `start` gives the module back
+  }
+  start.release();  // the thread's now
+  const bool finished = ::WaitForSingleObject(job->done.get(), limit_ms + kWatchdogGraceMs) == WAIT_OBJECT_0;
   error = finished ? job->error : ERROR_INTERNET_TIMEOUT;
-  Release(job);
-  return sent;
-}
-
-std::string QueryText(HINTERNET request, DWORD what) {
-  DWORD size = 0;
-  ::HttpQueryInfoA(request, what, nullptr, &size, nullptr);
-  if (size == 0) return {};
-  std::string value(size, '\0');
-  if (!::HttpQueryInfoA(request, what, &value[0], &size, nullptr)) return {};
-  value.resize(size);
-  return value;
-}
-
-// The body into `file`, at most limits.max_bytes of it; a body shorter than announced is cut.
-Failure CopyBody(HINTERNET request, const WebLimits& limits, HANDLE file) {
-  const std::string announced = QueryText(request, HTTP_QUERY_CONTENT_LENGTH);
-  const unsigned long long length = std::strtoull(announced.c_str(), nullptr, 10);
-  if (!announced.empty() && length > limits.max_bytes) return Failure::TooLarge;
-  std::unique_ptr<char[]> chunk(new (std::nothrow) char[kChunkBytes]);
-  if (!chunk) return Failure::Disk;
-  unsigned long long total = 0;
-  for (;;) {
-    DWORD read = 0;
-    const DWORD started = ::GetTickCount();
-    if (!::InternetReadFile(request, chunk.get(), kChunkBytes, &read))
-      return TimedOutOr(Failure::Cut, ::GetLastError(), started, limits.timeout_ms);
-    if (read == 0) break;
-    if ((total += read) > limits.max_bytes) return Failure::TooLarge;
-    if (!WriteAll(file, chunk.get(), read)) return Failure::Disk;
-  }
-  return !announced.empty() && total < length ? Failure::Cut : Failure::None;
+  return finished && job->sent;
 }
 
 bool StartsWithNoCase(const std::string& s, const char* prefix) {
@@ -186,21 +151,29 @@ Failure Request(HINTERNET session, const std::string& address, const WebLimits& 
   DWORD error = 0;
   const DWORD started = ::GetTickCount();
   if (!SendWithin(request.get(), limits.timeout_ms, error))
-    return IsCertificateError(error) ? Failure::Certificate
-                                     : TimedOutOr(Failure::Connect, error, started, limits.timeout_ms);
-  status = std::strtoul(QueryText(request.get(), HTTP_QUERY_STATUS_CODE).c_str(), nullptr, 10);
+    return IsCertificateError(error)                       ? Failure::Certificate
+           : TimedOut(error, started, limits.timeout_ms) ? Failure::Timeout
+                                                         : Failure::Connect;
+  status = std::strtoul(QueryHeader(request.get(), HTTP_QUERY_STATUS_CODE).c_str(), nullptr, 10);
   if (status == 301 || status == 302 || status == 303 || status == 307 || status == 308) {
-    const std::string location = QueryText(request.get(), HTTP_QUERY_LOCATION);
+    const std::string location = QueryHeader(request.get(), HTTP_QUERY_LOCATION);
     next = location.empty() ? std::string() : Combine(address, location);
     if (next.empty()) return Failure::Status;
     return secure && !StartsWithNoCase(next, "https:") ? Failure::Downgrade : Failure::None;
   }
   if (status < 200 || status > 299) return Failure::Status;
-  return CopyBody(request.get(), limits, file);
+  switch (CopyBody(request.get(), BodyLimits{limits.max_bytes, limits.timeout_ms}, file)) {
+    case BodyEnd::Whole: return Failure::None;
+    case BodyEnd::TooLarge: return Failure::TooLarge;
+    case BodyEnd::Cut: return Failure::Cut;
+    case BodyEnd::TimedOut: return Failure::Timeout;
+    case BodyEnd::Disk: return Failure::Disk;
+  }
+  return Failure::Disk;
 }
 
 Failure Fetch(const std::string& address, const WebLimits& limits, HANDLE file, DWORD& status) {
-  unique_internet session(::InternetOpenA("Pixet", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  const unique_internet session = OpenInternetSession();
   if (!session) return Failure::Open;
   std::string current = address;
   for (int redirects = 0;; ++redirects) {
@@ -218,22 +191,10 @@ bool IsWebAddress(const std::string& address) {
   return StartsWithNoCase(address, "http://") || StartsWithNoCase(address, "https://");
 }
 
-bool MakeUniqueTempFile(auto_delete_file& file) {
-  char name[MAX_PATH];
-  const std::string folder = TempDirectory();
-  if (::GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "pxw", 0, name) == 0) return false;
-  file.reset(name);
-  return true;
-}
-
 bool FetchWebAddress(const std::string& address, const WebLimits& limits, auto_delete_file& file) {
   DWORD status = 0;
   Failure failure = Failure::Disk;
-  if (MakeUniqueTempFile(file)) {
-    unique_file body(::CreateFileA(file.get().c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    failure = body ? Fetch(address, limits, body.get(), status) : Failure::Disk;
-  }
+  if (const unique_file body = NewBodyFile(file)) failure = Fetch(address, limits, body.get(), status);  // closed here
   if (failure == Failure::None) return true;
   file.reset();
   Show(failure, status);

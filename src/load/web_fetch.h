@@ -19,10 +19,6 @@ struct WebLimits {
 // letter case.
 bool IsWebAddress(const std::string& address);
 
-// Makes a new empty file with a name of its own in the temporary folder ("pxw*.tmp"),
-// owned by `file`. False when none can be made.
-bool MakeUniqueTempFile(auto_delete_file& file);
-
 // Fetches `address` with GET, following at most 5 redirects and never from https to http;
 // the system checks certificates. True with the whole body in `file`. Otherwise false,
 // after the failure's message box, with no file left.

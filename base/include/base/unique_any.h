@@ -67,6 +67,8 @@ using unique_hdc = unique_any<close_traits<HDC, &::DeleteDC>>;
 using unique_hglobal = unique_any<close_traits<HGLOBAL, &::GlobalFree>>;
 using unique_global_lock = unique_any<close_traits<HGLOBAL, &::GlobalUnlock>>;  // see unique_hglobal_locked
 using unique_module = unique_any<close_traits<HMODULE, &::FreeLibrary>>;
+// A kernel object other than a file (an event, a thread); null means none.
+using unique_handle = unique_any<close_traits<HANDLE, &::CloseHandle>>;
 
 // One reference to a COM object; closing it releases that reference.
 inline void ReleaseInterface(IUnknown* object) noexcept { object->Release(); }

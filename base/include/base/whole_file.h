@@ -7,10 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "base/unique_any.h"
+
 namespace pixet {
 
 // Writes all `size` bytes at the file's position; false when any write fails or stops short.
 bool WriteAll(HANDLE file, const void* bytes, DWORD size) noexcept;
+
+// Closes a file written through `file` now; false when the close fails, as it may when the
+// system held back part of what was written and cannot write it.
+bool CloseWritten(unique_file& file) noexcept;
 
 // Reads the whole file into `bytes`. 0, or the error number of what failed, and then
 // `bytes` is empty: never a short or failed read. Others may read, write or delete the
