@@ -21,7 +21,6 @@ struct DesktopHost::Control {
   Surface* surface = nullptr;
   std::int16_t field = 0;
   ControlKind kind = ControlKind::Plain;
-  HWND hwnd = nullptr;
   COLORREF colour = kPlainColour;
   std::string text;
   std::optional<std::intptr_t> writtenHandle;
@@ -32,14 +31,17 @@ struct DesktopHost::Control {
   unique_hglobal block;
   unique_hbitmap bitmap;
   PixelSize shown;
+  // Last, so that it goes first: the window paints from this record. Released when the
+  // system destroys the window.
+  unique_window hwnd;
 };
 
 // A window or a report: a top-level frame (hidden for reports) and a client-area child
 // that fills it and parents the controls.
 struct DesktopHost::Surface {
   bool report = false;
-  HWND frame = nullptr;
-  HWND client = nullptr;
+  unique_window frame;  // released when the system destroys the window
+  HWND client = nullptr;  // the frame's child: goes with it
   bool pixelUnits = false;
   std::optional<std::intptr_t> writtenHandle;
   std::map<std::int16_t, std::unique_ptr<Control>> controls;

@@ -29,7 +29,7 @@ int GeometrySlot(Property id) {
 
 // The window a target names: the control's child window, or the top-level window.
 HWND TargetHwnd(const DesktopHost::Surface* surface, const DesktopHost::Control* control) {
-  return control != nullptr ? control->hwnd : surface->frame;
+  return control != nullptr ? control->hwnd.get() : surface->frame.get();
 }
 
 // The window's x, y, width and height in pixels: for a control in its parent's (the
@@ -47,8 +47,8 @@ bool PlacedBox(HWND hwnd, int box[4]) {
 }
 
 void RedrawControl(DesktopHost::Control* control) {
-  if (control->hwnd != nullptr)
-    ::RedrawWindow(control->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  if (control->hwnd.get())
+    ::RedrawWindow(control->hwnd.get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 }  // namespace
@@ -126,7 +126,7 @@ void DesktopHost::WritePropertyText(const Target& target, Property id, const cha
   if (!Resolve(target, &surface, &control) || id != Property::ControlText) return;
   const char* given = text != nullptr ? text : "";
   if (control == nullptr) {  // the window's title
-    if (surface->frame != nullptr) ::SetWindowTextA(surface->frame, given);
+    if (surface->frame.get()) ::SetWindowTextA(surface->frame.get(), given);
     return;
   }
   control->text = given;

@@ -9,7 +9,7 @@ namespace {
 ControlState StateOf(const DesktopHost::Control* control) {
   ControlState state;
   if (control == nullptr) return state;
-  state.hwnd = control->hwnd;
+  state.hwnd = control->hwnd.get();
   state.imageBytes = control->bytes;
   state.shownImage = control->shown;
   state.text = control->text;
@@ -32,7 +32,7 @@ ControlState DesktopHost::State(PixetHostReport* report, std::int16_t field) con
 HWND__* DesktopHost::WindowHwnd(PixetHostWindow* window) const {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   const Surface* surface = Find(window);
-  return surface != nullptr ? surface->frame : nullptr;
+  return surface != nullptr ? surface->frame.get() : nullptr;
 }
 
 HWND__* DesktopHost::ClientHwnd(PixetHostWindow* window) const {
@@ -44,7 +44,7 @@ HWND__* DesktopHost::ClientHwnd(PixetHostWindow* window) const {
 HWND__* DesktopHost::ReportHwnd(PixetHostReport* report) const {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   const Surface* surface = Find(report);
-  return surface != nullptr ? surface->frame : nullptr;
+  return surface != nullptr ? surface->frame.get() : nullptr;
 }
 
 bool DesktopHost::PixelUnits(PixetHostWindow* window) const {

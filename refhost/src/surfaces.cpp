@@ -20,16 +20,11 @@ void ReleaseImage(DesktopHost::Control* control) {
   control->bytes = EmptyBytes();
 }
 
-void DestroyControl(DesktopHost::Control* control) {
-  if (control->hwnd != nullptr) ::DestroyWindow(control->hwnd);
-  ReleaseImage(control);
-}
-
-// The frame takes its children with it; the records go with the surface.
+// The controls first, then the frame with what is left of its children; the records go
+// with the surface.
 void DestroySurface(DesktopHost::Surface* surface) {
-  if (surface->frame != nullptr && ::IsWindow(surface->frame)) ::DestroyWindow(surface->frame);
-  for (auto& entry : surface->controls) DestroyControl(entry.second.get());
   surface->controls.clear();
+  surface->frame.reset();
   if (reinterpret_cast<DesktopHost::Surface*>(t_current_window) == surface) t_current_window = nullptr;
 }
 
@@ -53,16 +48,13 @@ DesktopHost::~DesktopHost() {
 // --- Windows and reports ---------------------------------------------------------------
 
 DesktopHost::Surface* DesktopHost::Keep(std::unique_ptr<Surface> surface, bool clipChildren) {
-  if (surface->frame == nullptr) return nullptr;
+  if (!surface->frame.get()) return nullptr;
   RECT client;
-  ::GetClientRect(surface->frame, &client);
+  ::GetClientRect(surface->frame.get(), &client);
   const DWORD style = WS_CHILD | WS_VISIBLE | (clipChildren ? WS_CLIPCHILDREN : 0);
   surface->client = ::CreateWindowExA(0, detail::kClientClass, "", style, 0, 0, client.right, client.bottom,
-                                      surface->frame, nullptr, Instance(), nullptr);
-  if (surface->client == nullptr) {
-    ::DestroyWindow(surface->frame);
-    return nullptr;
-  }
+                                      surface->frame.get(), nullptr, Instance(), nullptr);
+  if (surface->client == nullptr) return nullptr;  // the frame goes with the record
   surfaces_.push_back(std::move(surface));
   return surfaces_.back().get();
 }
@@ -74,13 +66,13 @@ PixetHostWindow* DesktopHost::OpenWindow(const char* title, int clientWidthPx, i
   const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
   RECT outer{0, 0, clientWidthPx, clientHeightPx};
   ::AdjustWindowRectEx(&outer, style, FALSE, 0);
-  surface->frame = ::CreateWindowExA(0, detail::kFrameClass, title != nullptr ? title : "", style, screenX, screenY,
-                                     outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                                     Instance(), surface.get());
+  surface->frame.reset(::CreateWindowExA(0, detail::kFrameClass, title != nullptr ? title : "", style, screenX,
+                                         screenY, outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
+                                         Instance(), surface.get()));
   Surface* window = Keep(std::move(surface), client_clips_children_);
   if (window == nullptr) return nullptr;
-  ::ShowWindow(window->frame, SW_SHOWNORMAL);
-  ::UpdateWindow(window->frame);
+  ::ShowWindow(window->frame.get(), SW_SHOWNORMAL);
+  ::UpdateWindow(window->frame.get());
   return reinterpret_cast<PixetHostWindow*>(window);
 }
 
@@ -88,19 +80,19 @@ PixetHostReport* DesktopHost::OpenReport(int widthPx, int heightPx) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   auto surface = std::make_unique<Surface>();
   surface->report = true;
-  surface->frame = ::CreateWindowExA(WS_EX_TOOLWINDOW, detail::kFrameClass, "report", WS_POPUP | WS_CLIPCHILDREN, 0,
-                                     0, widthPx, heightPx, nullptr, nullptr, Instance(), surface.get());
+  surface->frame.reset(::CreateWindowExA(WS_EX_TOOLWINDOW, detail::kFrameClass, "report", WS_POPUP | WS_CLIPCHILDREN,
+                                         0, 0, widthPx, heightPx, nullptr, nullptr, Instance(), surface.get()));
   return reinterpret_cast<PixetHostReport*>(Keep(std::move(surface), true));
 }
 
 void DesktopHost::ResizeWindow(PixetHostWindow* window, int clientWidthPx, int clientHeightPx) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   Surface* surface = Find(window);
-  if (surface == nullptr || surface->frame == nullptr) return;
+  if (surface == nullptr || !surface->frame.get()) return;
   RECT outer{0, 0, clientWidthPx, clientHeightPx};
-  ::AdjustWindowRectEx(&outer, static_cast<DWORD>(::GetWindowLongPtrA(surface->frame, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(::GetWindowLongPtrA(surface->frame, GWL_EXSTYLE)));
-  ::SetWindowPos(surface->frame, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+  ::AdjustWindowRectEx(&outer, static_cast<DWORD>(::GetWindowLongPtrA(surface->frame.get(), GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(::GetWindowLongPtrA(surface->frame.get(), GWL_EXSTYLE)));
+  ::SetWindowPos(surface->frame.get(), nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -125,7 +117,7 @@ void DesktopHost::CloseReport(PixetHostReport* report) {
 bool DesktopHost::IsOpen(PixetHostWindow* window) const {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   const Surface* surface = Find(window);
-  return surface != nullptr && surface->frame != nullptr;
+  return surface != nullptr && surface->frame;
 }
 
 void DesktopHost::SetCurrentWindow(PixetHostWindow* window) { t_current_window = window; }
@@ -143,7 +135,7 @@ void DesktopHost::PumpMessages() {
   }
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   for (const auto& surface : surfaces_)
-    if (surface->frame != nullptr && !surface->report) ::UpdateWindow(surface->frame);
+    if (surface->frame && !surface->report) ::UpdateWindow(surface->frame.get());
 }
 
 // --- Controls ------------------------------------------------------------------------
@@ -157,10 +149,10 @@ bool DesktopHost::AddControlTo(Surface* surface, std::int16_t field, int x, int 
   control->field = field;
   control->kind = kind;
   control->colour = kind == ControlKind::Image ? kImageBackground : kPlainColour;
-  control->hwnd = ::CreateWindowExA(0, detail::kControlClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y,
-                                    width, height, surface->client,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(field)), Instance(), control.get());
-  if (control->hwnd == nullptr) return false;
+  control->hwnd.reset(::CreateWindowExA(0, detail::kControlClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y,
+                                        width, height, surface->client,
+                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(field)), Instance(), control.get()));
+  if (!control->hwnd.get()) return false;
   surface->controls.emplace(field, std::move(control));
   return true;
 }
@@ -180,9 +172,7 @@ bool DesktopHost::AddControl(PixetHostReport* report, std::int16_t field, int x,
 void DesktopHost::RemoveControl(PixetHostWindow* window, std::int16_t field) {
   std::lock_guard<std::recursive_mutex> lock(mutex_);
   Control* control = FindControl(Find(window), field);
-  if (control == nullptr) return;
-  DestroyControl(control);
-  control->surface->controls.erase(field);
+  if (control != nullptr) control->surface->controls.erase(field);
 }
 
 void DesktopHost::SetControlColour(PixetHostWindow* window, std::int16_t field, std::uint32_t colourref) {
@@ -190,7 +180,7 @@ void DesktopHost::SetControlColour(PixetHostWindow* window, std::int16_t field, 
   Control* control = FindControl(Find(window), field);
   if (control == nullptr) return;
   control->colour = colourref;
-  if (control->hwnd != nullptr) ::InvalidateRect(control->hwnd, nullptr, TRUE);
+  if (control->hwnd.get()) ::InvalidateRect(control->hwnd.get(), nullptr, TRUE);
 }
 
 // The bytes are kept as given, copied into the block handed out, and decoded; the
@@ -201,9 +191,9 @@ void DesktopHost::SetImage(Control* control, const unsigned char* bytes, std::si
   control->block = detail::CopyToMovableBlock(bytes, size);
   control->bitmap = detail::DecodeImage(bytes, size, &control->shown);
   if (!control->bitmap) control->shown = PixelSize{};
-  if (control->hwnd != nullptr) {
-    ::InvalidateRect(control->hwnd, nullptr, TRUE);
-    ::UpdateWindow(control->hwnd);
+  if (control->hwnd.get()) {
+    ::InvalidateRect(control->hwnd.get(), nullptr, TRUE);
+    ::UpdateWindow(control->hwnd.get());
   }
 }
 

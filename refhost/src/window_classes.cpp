@@ -40,7 +40,7 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       break;  // a user closing a window destroys it; the host keeps its record
     case WM_NCDESTROY:
       if (surface != nullptr) {
-        surface->frame = nullptr;
+        surface->frame.release();
         surface->client = nullptr;
       }
       ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
@@ -90,7 +90,7 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       PaintControl(hwnd, control);
       return 0;
     case WM_NCDESTROY:
-      if (control != nullptr) control->hwnd = nullptr;
+      if (control != nullptr) control->hwnd.release();
       ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
       break;
     default:

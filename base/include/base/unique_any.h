@@ -67,6 +67,12 @@ using unique_hdc = unique_any<close_traits<HDC, &::DeleteDC>>;
 using unique_hglobal = unique_any<close_traits<HGLOBAL, &::GlobalFree>>;
 using unique_global_lock = unique_any<close_traits<HGLOBAL, &::GlobalUnlock>>;  // see unique_hglobal_locked
 using unique_module = unique_any<close_traits<HMODULE, &::FreeLibrary>>;
+// A window this thread made: destroyed with its children, unless something destroyed it
+// first (a window's own procedure should then release() its owner).
+inline void DestroyLiveWindow(HWND window) noexcept {
+  if (::IsWindow(window)) ::DestroyWindow(window);
+}
+using unique_window = unique_any<close_traits<HWND, &DestroyLiveWindow>>;
 // A kernel object other than a file (an event, a thread); null means none.
 using unique_handle = unique_any<close_traits<HANDLE, &::CloseHandle>>;
 
