@@ -35,7 +35,7 @@ class PIXET_API UsedResourceList {
 
  private:
   struct Items;
-  Items* items_;
+  std::unique_ptr<Items> items_;  // null when memory ran out at construction
 };
 
 }  // namespace pixet
@@ -141,11 +141,12 @@ class PIXET_API Pixet {
   Pixet(const Pixet&) = delete;
   Pixet& operator=(const Pixet&) = delete;
 
+  // Raw pointers and handles, as the layout has them.
   std::int32_t ENGINELOADED = 0;
-  HWND__* HPICTUREBOX = nullptr;
+  HWND__* HPICTUREBOX = nullptr;  // the last picture control made; its parent window owns it
   std::int32_t USERESOURCE = 0;
-  pixet::DllLoader* GDI = nullptr;
-  pixet::UsedResourceList* USEDRESOURCES = nullptr;
+  pixet::DllLoader* GDI = nullptr;  // owned: replaced and deleted only by Construct and Destruct
+  pixet::UsedResourceList* USEDRESOURCES = nullptr;  // owned, as GDI
   char RESOURCESDLLNAME[128];
 
  protected:

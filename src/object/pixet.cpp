@@ -37,7 +37,7 @@ struct UsedResourceList::Items {
 
 // Out of memory, a list is made without items_ and stays empty.
 UsedResourceList::UsedResourceList() : items_(new (std::nothrow) Items) {}
-UsedResourceList::~UsedResourceList() { delete items_; }
+UsedResourceList::~UsedResourceList() = default;
 std::size_t UsedResourceList::Count() const { return items_ != nullptr ? items_->records.size() : 0; }
 const UsedResource* UsedResourceList::At(std::size_t index) const {
   return index < Count() ? &items_->records[index] : nullptr;
@@ -65,6 +65,13 @@ BOOL CALLBACK AddUsedResource(HMODULE, LPCSTR, LPSTR name, LONG_PTR object) {
   return TRUE;
 }
 
+// Replaces an owning field of the object, deleting what it held. The fields are raw
+// pointers because the object's layout has them so.
+template <class T>
+void ReplaceOwned(T*& field, T* value = nullptr) {
+  delete std::exchange(field, value);
+}
+
 void ShowApiError(const char* text) {
   const std::uint32_t code = DllLoader::OsLastError();  // read before anything else runs
   const std::string caption = "WINDOWS API ERROR - " + std::to_string(code);
@@ -84,11 +91,8 @@ void Pixet::Construct() {
     using pixet::DllLoader;
     // Deliberate legacy check: the loader object is probed with IsBadCodePtr, as it always was.
     if (GDI != nullptr && !::IsBadCodePtr(reinterpret_cast<FARPROC>(GDI)) && GDI->IsLoaded()) return;
-    if (GDI != nullptr) {
-      delete GDI;
-      GDI = nullptr;
-    }
-    GDI = new (std::nothrow) DllLoader();
+    pixet::ReplaceOwned(GDI);  // the old loader lets the engine go before a new one loads it
+    pixet::ReplaceOwned(GDI, new (std::nothrow) DllLoader());
     if (GDI == nullptr) return;
     if (GDI->Load("GDIPLUS.DLL", DllLoader::kLoadLibrary) != 0) {
       pixet::ShowApiError("Cannot load DLL engine!|Contact Quillmere");
@@ -101,8 +105,8 @@ void Pixet::Construct() {
       return;
     }
     ENGINELOADED = 1;
-    delete std::exchange(USEDRESOURCES, nullptr);
-    USEDRESOURCES = new (std::nothrow) pixet::UsedResourceList();
+    pixet::ReplaceOwned(USEDRESOURCES);  // the old list goes first, as the loader
+    pixet::ReplaceOwned(USEDRESOURCES, new (std::nothrow) pixet::UsedResourceList());
     ::EnumResourceNamesA(nullptr, "#0", pixet::AddUsedResource, reinterpret_cast<LONG_PTR>(this));
   });
 }
@@ -110,16 +114,8 @@ void Pixet::Construct() {
 void Pixet::Destruct() {
   pixet::Guarded([&] {
     pixet::ForgetWebLimits(this);
-    if (GDI != nullptr) {
-      GDI->Unload();
-      delete GDI;
-      GDI = nullptr;
-    }
-    if (USEDRESOURCES != nullptr) {
-      USEDRESOURCES->Clear();
-      delete USEDRESOURCES;
-      USEDRESOURCES = nullptr;
-    }
+    pixet::ReplaceOwned(GDI);  // its destructor unloads the engine
+    pixet::ReplaceOwned(USEDRESOURCES);
   });
 }
 
