@@ -58,7 +58,10 @@ class Capture : public PixetTest {
     for (const auto& b : blocks) ASSERT_TRUE(Near(ScreenPixel(Client(), b.x + 30, b.y + 20), b.colour, 8));
   }
   HWND Client() const { return host_.ClientHwnd(window_); }
-  POINT OnScreen(POINT p) const { return ::ClientToScreen(Client(), &p), p; }
+  POINT OnScreen(POINT p) const {
+    ::ClientToScreen(Client(), &p);
+    return p;
+  }
   // Captures into a file that held something longer, under a name with trailing blanks;
   // checks the layout, the size of the area at `corner` on the screen, and probes against
   // the screen.

@@ -9,7 +9,12 @@
 #include "pixet/pixet_c_refhost.h"
 
 static int failures = 0;
-#define CHECK(c) if (!(c)) ++failures, fprintf(stderr, "c_consumer: line %d: failed: %s\n", __LINE__, #c)
+static void Check(int held, int line, const char* text) {
+  if (held) return;
+  ++failures;
+  fprintf(stderr, "c_consumer: line %d: failed: %s\n", line, text);
+}
+#define CHECK(c) Check((c) != 0, __LINE__, #c)
 
 static HGLOBAL image; /* the sample's bytes, as a host keeps an image control's image */
 
@@ -21,7 +26,10 @@ static PixetIntPtr PIXET_C_CALL ReadProperty(void* user, const PixetHostTarget* 
 static void PIXET_C_CALL WriteBytes(void* user, const PixetHostTarget* target, int id, const void* bytes, size_t size) {
   FILE* file = target->field == 6 && id == PIXET_PROPERTY_IMAGE_FILE_BYTES ? fopen("c-loaded.bmp", "wb") : NULL;
   (void)user;
-  if (file != NULL) fwrite(bytes, 1, size, file), fclose(file);
+  if (file != NULL) {
+    fwrite(bytes, 1, size, file);
+    fclose(file);
+  }
 }
 
 int main(int argc, char** argv) {

@@ -70,7 +70,10 @@ Gdiplus::GpStatus WINGDIPAPI FakeSize(UINT* count, UINT* size) {
 }
 Gdiplus::GpStatus WINGDIPAPI FakeList(UINT count, UINT, Gdiplus::ImageCodecInfo* list) {
   g_block = ::GlobalSize(::GlobalHandle(list));
-  for (UINT i = 0; i < count; ++i) list[i].Clsid.Data1 = i + 1, list[i].MimeType = g_mimes[i];
+  for (UINT i = 0; i < count; ++i) {
+    list[i].Clsid.Data1 = i + 1;
+    list[i].MimeType = g_mimes[i];
+  }
   return Gdiplus::Ok;
 }
 

@@ -79,7 +79,10 @@ class Fuzz : public PixetTest {
       case 0: return Name();
       case 1: return ControlNumber();
       case 2: return Mutated(Sample(OneOf(kSamples)));
-      default: return Sample(OneOf(kSamples)) + std::string(Pick(3), ' ');
+      default: {  // the sample first, then its trailing blanks: one draw after the other
+        const std::string sample = Sample(OneOf(kSamples));
+        return sample + std::string(Pick(3), ' ');
+      }
     }
   }
   std::string Address() {
@@ -93,8 +96,12 @@ class Fuzz : public PixetTest {
     static const char* const kLastSegments[] = {"..\\..\\up.png", "..\\x.png", "sub\\..\\..\\y.png", "..\\",
                                                 "\\..\\z.gif", "..%5cq.png"};
     std::string path;
-    for (std::size_t n = Pick(4); n-- > 0;) path += std::string(Pick(4) == 0 ? "\\" : "/") + OneOf(kSegments);
-    path += std::string(Pick(4) == 0 ? "\\" : "/") + (Pick(3) == 0 ? OneOf(kLastSegments) : OneOf(kSegments));
+    for (std::size_t n = Pick(4); n-- > 0;) {  // each draw a statement of its own, so a stream is the same everywhere
+      path += Pick(4) == 0 ? "\\" : "/";
+      path += OneOf(kSegments);
+    }
+    path += Pick(4) == 0 ? "\\" : "/";
+    path += Pick(3) == 0 ? OneOf(kLastSegments) : OneOf(kSegments);
     if (Pick(8) == 0) path += std::string(500 + Pick(20) - std::min<std::size_t>(server.size() + path.size(), 500), 'p');
     return server + (Pick(3) == 0 ? Mutated(path) : path);
   }
@@ -135,7 +142,10 @@ class Fuzz : public PixetTest {
       case 6: {
         const std::string module = Module(), name = ResourceName();
         auto* image = reinterpret_cast<Gdiplus::GpImage*>(p->ImageHandleFromResource(name.c_str(), module.c_str()));
-        if (image != nullptr) Gdiplus::DllExports::GdipDisposeImage(image), engine_.Objects().Gone(image);
+        if (image != nullptr) {
+          Gdiplus::DllExports::GdipDisposeImage(image);
+          engine_.Objects().Gone(image);
+        }
         break;
       }
       case 7: {
@@ -208,7 +218,10 @@ TEST_F(Fuzz, TextInputsNeverCrashEscapeTheFoldersOrLeak) {
   const auto start = std::chrono::steady_clock::now();
   for (long i = 1; i <= inputs; ++i) {
     OneInput();
-    if (i % 200 == 0 || i == inputs) captures_left += RemoveNew(here, here_before) + RemoveNew(temp, temp_before);
+    if (i % 200 == 0 || i == inputs) {
+      captures_left += RemoveNew(here, here_before);
+      captures_left += RemoveNew(temp, temp_before);
+    }
   }
   EXPECT_EQ(captures_left, 0) << "captures left their temporary files";
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);

@@ -30,23 +30,22 @@ constexpr char kPasteFailed[] = "There was an error while pasting the bitmap to 
 constexpr char kNoModule[] = "Can't load no-such-module.dll";
 constexpr std::int32_t kNoFile = ERROR_FILE_NOT_FOUND;
 
-// What a row changes. kWrites: one decodable image under kOut (otherwise the target keeps its
-// old bytes, and no other file appears). kWindow, kReport: that control holds the BMP bytes of
-// the 64 x 48 photo (otherwise its old picture). kClipboard: the clipboard holds the 64 x 48
-// photo (otherwise its text). kNoEngine: not even an engine start-up.
-// What the host is asked to change, in order; nothing but: kWindow, kReport, kGiven,
-// kGivenReport (a control the host may lack): the row's control of that window or report is
-// given the BMP file; kShown, kDrawn: what displaying in and drawing into the row's window
-// ask (see the fixture); kRefused: displaying when the system makes no picture control;
-// kPasted: the row's control is emptied, named the pasted file, and redrawn.
-enum Effect : unsigned { kWrites = 1, kWindow = 2, kReport = 4, kClipboard = 8, kNoEngine = 16, kGiven = 32,
-                         kShown = 64, kDrawn = 128, kPasted = 256, kGivenReport = 512, kRefused = 1024 };
+// What a row changes. writes: one decodable image under kOut (otherwise the target keeps its old bytes, and no
+// other file appears). window, report: that control holds the BMP bytes of the 64 x 48 photo (otherwise its old
+// picture). clipboard: the clipboard holds the 64 x 48 photo (otherwise its text). no_engine: not even an engine
+// start-up.
+// What the host is asked to change, in order; nothing but: window, report, given, given_report (a control the host
+// may lack): the row's control of that window or report is given the BMP file; shown, drawn: what displaying in and
+// drawing into the row's window ask (see the fixture); refused: displaying when the system makes no picture control;
+// pasted: the row's control is emptied, named the pasted file, and redrawn.
+struct Effects { bool writes = false, window = false, report = false, clipboard = false, no_engine = false,
+                 given = false, given_report = false, shown = false, drawn = false, refused = false, pasted = false; };
 
 class Hostile;
 using Call = std::function<std::int32_t(Hostile&)>;
 using Step = std::function<void(Hostile&)>;
 using Texts = std::vector<std::string>;
-struct Row { std::string name; Call call; std::int32_t result; Texts messages = {}; unsigned effects = 0; };
+struct Row { std::string name; Call call; std::int32_t result; Texts messages = {}; Effects effects = {}; };
 void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
 
 class Hostile : public PixetTest, public ::testing::WithParamInterface<Row> {
@@ -108,9 +107,9 @@ std::int32_t Run(Hostile& t, Verb verb, const std::string& a, const std::string&
     case kSave: return p.SaveResourceToFile(s, u);  // from the program
     case kSaveFrom: return p.SaveResourceToFile(s, Out("png").c_str(), u);
     case kHandle: return static_cast<std::int32_t>(p.ImageHandleFromResource(s, b.empty() ? nullptr : u));
-    case kEncoder: return p.GetEncoderClsid(s, &clsid), static_cast<std::int32_t>(clsid.Data1 != 0);
-    case kCapture: return p.CaptureClientToBmp(s), 0;
-    case kCaptureWindow: return p.CaptureWindowToBmp(s), 0;
+    case kEncoder: p.GetEncoderClsid(s, &clsid); return clsid.Data1 != 0;
+    case kCapture: p.CaptureClientToBmp(s); return 0;  // the captures give nothing
+    case kCaptureWindow: p.CaptureWindowToBmp(s); return 0;
     case kWeb: return p.LoadImageFromWeb(t.target, s, t.field);
     case kWebC: return PixetLoadImageFromWeb(&p, t.target, s, t.field);
   }
@@ -174,7 +173,8 @@ Call Held(Call call) {
 // `call` on a new window of this client size, made current, and on the window itself.
 Call InWindow(int width, int height, Call call) {
   return Around([=](Hostile& t) {
-    DesktopHost::SetCurrentWindow(t.target = t.host_.OpenWindow("odd", width, height));
+    t.target = t.host_.OpenWindow("odd", width, height);
+    DesktopHost::SetCurrentWindow(t.target);
     t.host_.names[t.target] = "odd";
     t.field = 0;
   }, call);
@@ -196,6 +196,15 @@ class UnboundPixet : public Pixet {  // its binding fails
  public:
   std::int32_t GetFunctionPointers() override { return 0; }
 };
+// `call` on a new object of class `Made` (made from `args`), which goes when the call ends.
+template <class Made, class... Args>
+Call On(Call call, Args... args) {
+  return [=](Hostile& t) {
+    const auto made = Pixet::Create<Made>(args...);
+    t.object = made.get();
+    return call(t);
+  };
+}
 class HoldingPixet : public Pixet {  // another handle holds each target it converts, sharing `share`, till it goes
  public:
   explicit HoldingPixet(DWORD share) : share(share) {}
@@ -203,31 +212,30 @@ class HoldingPixet : public Pixet {  // another handle holds each target it conv
   std::int32_t GetFunctionPointers() override { return 1; }  // the fixture's object filled the table
   std::int32_t ConvertImage(const char* source, const char* target) override {
     const std::int32_t result = Pixet::ConvertImage(source, target);
-    return held = ::CreateFileA(target, GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr), result;
+    held = ::CreateFileA(target, GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    return result;
   }
   const DWORD share;
   HANDLE held = INVALID_HANDLE_VALUE;
 };
-Call Holding(DWORD share, Call call) {
-  return [=](Hostile& t) {
-    const auto holding = Pixet::Create<HoldingPixet>(share);
-    return t.object = holding.get(), call(t);
-  };
-}
 
-// The ways a file source reaches the library: for a source without an image, the result
-// and message; for one with an image, what it changes (the result is then 1).
-// What the host is asked (`always`) does not depend on the image.
-struct Method { const char* label; Verb verb; std::int32_t none; Texts messages; unsigned effects, always; };
-const Method kMethods[] = {{"Convert", kConvert, 1, {}, kWrites, 0}, {"Gray", kGray, 1, {}, kWrites, 0},
-    {"Load", kLoad, kNoFile, {}, kWindow, 0}, {"LoadReport", kLoadReport, kNoFile, {}, kReport, 0},
-    {"Copy", kCopy, 0, {kLoadFailed}, kClipboard, 0}, {"Draw", kDraw, 1, {}, 0, kDrawn},
-    {"Display", kDisplay, 1, {}, 0, kShown}};
-void AddSources(std::vector<Row>& rows, const std::string& label, const std::string& source, bool decodes = false,
-                std::function<Call(Call)> wrap = [](Call call) { return call; }) {
-  for (const Method& m : kMethods)
+// The ways a file source reaches the library: for a source without an image, the result and message, and what the
+// host is asked (`always`); for one with an image, what it changes (`effects`, `always` included; the result is 1).
+struct Method { const char* label; Verb verb; std::int32_t none; Texts messages; Effects effects, always; };
+const Method kMethods[] = {
+    {"Convert", kConvert, 1, {}, {.writes = true}, {}}, {"Gray", kGray, 1, {}, {.writes = true}, {}},
+    {"Load", kLoad, kNoFile, {}, {.window = true}, {}}, {"LoadReport", kLoadReport, kNoFile, {}, {.report = true}, {}},
+    {"Copy", kCopy, 0, {kLoadFailed}, {.clipboard = true}, {}}, {"Draw", kDraw, 1, {}, {.drawn = true}, {.drawn = true}},
+    {"Display", kDisplay, 1, {}, {.shown = true}, {.shown = true}}};
+// One row per method; `decoded_by`: the methods that find an image in `source`.
+void AddSources(std::vector<Row>& rows, const std::string& label, const std::string& source,
+                std::vector<Verb> decoded_by = {}, std::function<Call(Call)> wrap = [](Call call) { return call; }) {
+  for (const Method& m : kMethods) {
+    bool decodes = false;
+    for (Verb verb : decoded_by) decodes = decodes || verb == m.verb;
     rows.push_back({label + "_" + m.label, wrap(Do(m.verb, source, Out("png"))), decodes ? 1 : m.none,
-                    decodes ? Texts{} : m.messages, (decodes ? m.effects : 0u) | m.always});
+                    decodes ? Texts{} : m.messages, decodes ? m.effects : m.always});
+  }
 }
 
 // A load of `address`. Beforehand the temporary folder holds a stale picture under `local`;
@@ -251,36 +259,38 @@ Row Fetch(std::string name, std::string address, std::int32_t result, std::strin
     RemoveFile(file);
   };
   return {"Download_" + name, Around(stale, hold(file, Do(kLoad, address)), check), result, {},
-          result == 1 ? kWindow : 0u};
+          {.window = result == 1}};
 }
 
 std::vector<Row> Rows() {
   std::vector<Row> rows;
   const std::string photo = Sample("photo.png"), module = "pixet_test_resources.dll", long_name(300, 'R');
-  // Broken, truncated, noisy and lying images under every extension, valid ones under another,
-  // and texts that look like control numbers: only "7" (which the window lacks) and "000001" name controls.
-  for (const char* ext : {"png", "jpg", "gif", "tif", "bmp"})
-    for (const char* stem : {"zero", "cut", "noise", "huge"})
-      AddSources(rows, std::string(stem) + "_" + ext, Input(std::string(stem) + "." + ext));
-  for (Row& row : rows)  // the system's own BMP reader takes a BMP cut in half (the rest stays blank)
-    if (row.name == "cut_bmp_Copy") row = {row.name, row.call, 1, {}, kClipboard};
+  // Broken, truncated, noisy and lying images under every extension (the system's own BMP reader, Copy's, takes a
+  // BMP cut in half: the rest stays blank), valid ones under another, and texts that look like control numbers: only
+  // "7" (which the window lacks) and "000001" name controls.
+  const struct { const char* file; std::vector<Verb> decoded_by = {}; } broken[] = {
+      {"zero.png"}, {"cut.png"}, {"noise.png"}, {"huge.png"}, {"zero.jpg"}, {"cut.jpg"}, {"noise.jpg"}, {"huge.jpg"},
+      {"zero.gif"}, {"cut.gif"}, {"noise.gif"}, {"huge.gif"}, {"zero.tif"}, {"cut.tif"}, {"noise.tif"}, {"huge.tif"},
+      {"zero.bmp"}, {"cut.bmp", {kCopy}}, {"noise.bmp"}, {"huge.bmp"}};
+  for (const auto& source : broken) AddSources(rows, Label(source.file), Input(source.file), source.decoded_by);
   for (const char* misnamed : {"png_as.jpg", "jpg_as.png", "bmp_as.gif"})
-    AddSources(rows, Label(misnamed), Input(misnamed), true);
+    AddSources(rows, Label(misnamed), Input(misnamed), {kConvert, kGray, kLoad, kLoadReport, kCopy, kDraw, kDisplay});
   for (const char* number : {"0", "-1", "-32768", "7", "7.5", "32768", "40000", "abc"})
     AddSources(rows, "Number_" + Label(number), number);
-  rows.push_back({"Number_000001", Do(kConvert, "000001", Out("png")), 1, {}, kWrites});  // control 1's picture
+  rows.push_back({"Number_000001", Do(kConvert, "000001", Out("png")), 1, {}, {.writes = true}});  // names control 1
   // Control numbers at both ends of their range, as sources and as the controls a load fills.
   const auto control = [](std::int16_t number, Call call) {
     return Around([=](Hostile& t) {
-      t.host_.AddControl(t.target, t.field = number, 100, 10, 40, 30, ControlKind::Image);
+      t.field = number;
+      t.host_.AddControl(t.target, number, 100, 10, 40, 30, ControlKind::Image);
       const std::string picture = Bytes(Sample("palette.png"));
       t.host_.WritePropertyBytes(Target::Of(t.target, number), Property::ImageFileBytes, picture.data(), picture.size());
       t.TakeHostCalls();
     }, call);
   };
-  rows.insert(rows.end(), {{"Number_32767", control(32767, Do(kConvert, "32767", Out("png"))), 1, {}, kWrites},
-                           {"LoadIntoControl32767", control(32767, Do(kLoad, photo)), 1, {}, kGiven},
-                           {"LoadIntoControlMinus32768", control(-32768, Do(kLoad, photo)), 1, {}, kGiven}});
+  rows.insert(rows.end(), {{"Number_32767", control(32767, Do(kConvert, "32767", Out("png"))), 1, {}, {.writes = true}},
+                           {"LoadIntoControl32767", control(32767, Do(kLoad, photo)), 1, {}, {.given = true}},
+                           {"LoadIntoControlMinus32768", control(-32768, Do(kLoad, photo)), 1, {}, {.given = true}}});
   // A control's picture is written out (over a stale copy) before the target is looked at, and still removed.
   rows.push_back({"NumberToUnknownFormat", Around([](Hostile&) { WriteFileBytes("_vb_.xac", "stale"); },
                   Do(kGray, "1", Out("tga"))), 0, {"Invalid Format!"}});
@@ -288,20 +298,20 @@ std::vector<Row> Rows() {
   // Names: targets of up to 255 characters are written, no longer ones; sources name no file.
   for (std::size_t length : {255u, 256u, 1000u}) {
     const std::string target = kOut + std::string(length - 15, 'x') + ".png", n = std::to_string(length);
-    const unsigned fits = length <= 255 ? kWrites : 0u, refused = fits != 0 ? fits : unsigned{kNoEngine};
+    const bool fits = length <= 255;
     // Conversions and resource saves refuse longer targets before the engine starts; captures write nothing (a cut
     // name could be another file's).
     rows.insert(rows.end(), {
-        {"ConvertTarget" + n, Do(kConvert, photo, target), fits != 0, {}, refused},
-        {"GrayTarget" + n, Do(kGray, photo, target), fits != 0, {}, refused},
-        {"ResourceTarget" + n, Do(kSave, "LOGO", target), fits != 0, {}, refused},
-        {"CaptureTarget" + n, Do(kCapture, target.substr(0, length - 4) + ".bmp"), 0, {}, fits}});
+        {"ConvertTarget" + n, Do(kConvert, photo, target), fits, {}, {.writes = fits, .no_engine = !fits}},
+        {"GrayTarget" + n, Do(kGray, photo, target), fits, {}, {.writes = fits, .no_engine = !fits}},
+        {"ResourceTarget" + n, Do(kSave, "LOGO", target), fits, {}, {.writes = fits, .no_engine = !fits}},
+        {"CaptureTarget" + n, Do(kCapture, target.substr(0, length - 4) + ".bmp"), 0, {}, {.writes = fits}}});
     AddSources(rows, "Source" + n, std::string(length, 's') + ".bmp");
   }
   AddSources(rows, "Blank", "     ");
   for (const std::string sample : {"photo.png", "photo.bmp"}) {
     const std::string copy = "hostile-locked" + sample.substr(5);
-    AddSources(rows, "Locked_" + Label(sample), copy, false,
+    AddSources(rows, "Locked_" + Label(sample), copy, {},
                [=](Call call) { return Copied(sample, copy, Locked(copy, call)); });
   }
   for (const std::string& folder : {std::string("no-such-folder"), photo}) {  // missing, or a file
@@ -311,24 +321,24 @@ std::vector<Row> Rows() {
   }
   const std::string cp1252 = "hostile-in-\xe9t\xe9.png", kjj = TempDirectory() + "kjj___.bmp";
   rows.insert(rows.end(), {
-      {"TrailingBlanks", Do(kConvert, photo + "    ", Out("png") + "   "), 1, {}, kWrites},
+      {"TrailingBlanks", Do(kConvert, photo + "    ", Out("png") + "   "), 1, {}, {.writes = true}},
       {"BlankTarget", Do(kConvert, photo, "    "), 0, {"Invalid Format!"}},
       {"BlankGrayTarget", Do(kGray, photo, "    "), 0, {"Invalid Format!"}},
-      {"Cp1252Target", Do(kConvert, photo, std::string(kOut) + "-caf\xe9-\xc6\xf8.png"), 1, {}, kWrites},
-      {"Cp1252Source", Copied("photo.png", cp1252, Do(kConvert, cp1252, Out("jpg"))), 1, {}, kWrites},
+      {"Cp1252Target", Do(kConvert, photo, std::string(kOut) + "-caf\xe9-\xc6\xf8.png"), 1, {}, {.writes = true}},
+      {"Cp1252Source", Copied("photo.png", cp1252, Do(kConvert, cp1252, Out("jpg"))), 1, {}, {.writes = true}},
       {"ConvertInUnwritableFolder", Unwritable(Do(kConvert, FullPath(photo), Out("png"))), 0},
       {"ControlSourceInUnwritableFolder", Unwritable(Do(kConvert, "1", FullPath(Out("png")))), 1},
       {"CopyInUnwritableFolder", Unwritable(Do(kCopy, FullPath(photo))), 0, {kLoadFailed}},
-      {"PasteInUnwritableFolder", Around(kPutPhoto, Unwritable(Do(kPaste))), 0, {}, kClipboard},
+      {"PasteInUnwritableFolder", Around(kPutPhoto, Unwritable(Do(kPaste))), 0, {}, {.clipboard = true}},
       {"LockedTarget", Locked(Out("png"), Do(kConvert, photo, Out("png"))), 0},
       {"LockedWorkingFile", Around([](Hostile&) {}, Locked(kjj, Do(kLoad, photo)), [=](Hostile&) { RemoveFile(kjj); }),
        ERROR_SHARING_VIOLATION},
       // "kjj___.bmp" held once converted: unreadable, the load refuses; read whole but undeletable, the image is
       // still given (and the file left for the next call to refuse).
-      {"HeldWorkingFileUnreadable", Holding(FILE_SHARE_WRITE | FILE_SHARE_DELETE, Do(kLoad, photo)),
+      {"HeldWorkingFileUnreadable", On<HoldingPixet>(Do(kLoad, photo), DWORD{FILE_SHARE_WRITE | FILE_SHARE_DELETE}),
        ERROR_SHARING_VIOLATION},
-      {"HeldWorkingFileUndeletable", Around([](Hostile&) {}, Holding(FILE_SHARE_READ | FILE_SHARE_WRITE,
-       Do(kLoad, photo)), [=](Hostile&) { RemoveFile(kjj); }), 1, {}, kWindow},
+      {"HeldWorkingFileUndeletable", Around([](Hostile&) {}, On<HoldingPixet>(Do(kLoad, photo),
+       DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}), [=](Hostile&) { RemoveFile(kjj); }), 1, {}, {.window = true}},
       // A picture left in a working file is never shown or copied, also when it cannot be replaced.
       {"StaleWorkingFile", Copied("photo.bmp", kjj, Do(kLoad, Input("noise.png"))), kNoFile},
       {"ReadOnlyWorkingFile", Copied("photo.bmp", kjj, ReadOnly(kjj, Do(kLoadReport, photo))), ERROR_ACCESS_DENIED},
@@ -345,7 +355,7 @@ std::vector<Row> Rows() {
     rows.insert(rows.end(), {
         {"Stale" + how + "ControlFile", stale("_vb_.xac", Do(kConvert, "1", Out("png"))), 1},
         {"Stale" + how + "CopiedFile", stale("__svcv.bmp", Do(kCopy, Sample("palette.png"))), 0, {kLoadFailed}},
-        {"Stale" + how + "SavedFile", Around(kPutPhoto, stale("saved__0.bmp", Do(kPaste))), 0, {}, kClipboard},
+        {"Stale" + how + "SavedFile", Around(kPutPhoto, stale("saved__0.bmp", Do(kPaste))), 0, {}, {.clipboard = true}},
         {"Stale" + how + "WorkingFile", stale(kjj, Do(kLoad, photo)), how == "Held" ? ERROR_SHARING_VIOLATION
                                                                                     : ERROR_ACCESS_DENIED}});
   }
@@ -391,7 +401,7 @@ std::vector<Row> Rows() {
   // The body's own file never stays (the fixture looks for it).
   const std::string web = "https://localhost:{tls}/img/";
   const auto limits = [](int ms, unsigned bytes, Call call) {
-    return Around([=](Hostile& t) { PixetSetWebTimeout(t.object, ms), PixetSetWebSizeLimit(t.object, bytes); }, call);
+    return Around([=](Hostile& t) { PixetSetWebTimeout(t.object, ms); PixetSetWebSizeLimit(t.object, bytes); }, call);
   };
   const auto within = [](DWORD ms, Call call, DWORD from = 0) -> Call {  // never a hang: the call ends in time
     return [=](Hostile& t) {
@@ -408,14 +418,14 @@ std::vector<Row> Rows() {
   const Texts refused = {"The web server's certificate was not accepted!"}, late = {"The web server did not answer in time!"},
               large = {"The image is larger than the size limit!"};
   rows.insert(rows.end(), {
-      {"Web_Trusted", Do(kWeb, web + "photo.png"), 1, {}, kWindow},
-      {"Web_SchemeInCapitals", Do(kWeb, "HTTPS://LOCALHOST:{tls}/img/photo.png  "), 1, {}, kWindow},
-      {"Web_PlainHttp", Do(kWeb, "hTTp://127.0.0.1:{port}/img/photo.png"), 1, {}, kWindow},
+      {"Web_Trusted", Do(kWeb, web + "photo.png"), 1, {}, {.window = true}},
+      {"Web_SchemeInCapitals", Do(kWeb, "HTTPS://LOCALHOST:{tls}/img/photo.png  "), 1, {}, {.window = true}},
+      {"Web_PlainHttp", Do(kWeb, "hTTp://127.0.0.1:{port}/img/photo.png"), 1, {}, {.window = true}},
       {"Web_UntrustedAuthority", Do(kWeb, "https://localhost:{untrusted}/img/photo.png"), 0, refused},
       {"Web_CertificateForAnotherName", Do(kWeb, "https://localhost:{other}/img/photo.png"), 0, refused},
-      {"Web_Redirect301", Do(kWeb, web + "moved?to=/img/photo.png"), 1, {}, kWindow},
-      {"Web_Redirect308", Do(kWeb, web + "kept?to=/img/photo.png"), 1, {}, kWindow},
-      {"Web_FiveRedirects302", Do(kWeb, web + "hop5.png"), 1, {}, kWindow},
+      {"Web_Redirect301", Do(kWeb, web + "moved?to=/img/photo.png"), 1, {}, {.window = true}},
+      {"Web_Redirect308", Do(kWeb, web + "kept?to=/img/photo.png"), 1, {}, {.window = true}},
+      {"Web_FiveRedirects302", Do(kWeb, web + "hop5.png"), 1, {}, {.window = true}},
       {"Web_SixRedirects", Do(kWeb, web + "hop6.png"), 0, {"Too many redirects (more than 5)!"}},
       {"Web_RedirectToHttp", Do(kWeb, web + "go?to=http://127.0.0.1:{port}/img/photo.png"), 0,
        {"A redirect from https to http was refused!"}},
@@ -426,7 +436,7 @@ std::vector<Row> Rows() {
       {"Web_HandshakeNeverAnswers", limits(1000, 0, within(3000, Do(kWeb, "https://localhost:{mute}/a.png"))), 0, late},
       {"Web_OverSizeLimit", limits(0, 1000, Do(kWeb, web + "photo.png")), 0, {"The image is larger than the size limit!"}},
       {"Web_AtSizeLimitUnannounced", limits(0, unsigned(Bytes(photo).size()), Do(kWeb, web + "unsized-photo")), 1, {},
-       kWindow},
+       {.window = true}},
       {"Web_OverSizeLimitUnannounced", limits(0, 1000, Do(kWeb, web + "unsized-photo")), 0,
        {"The image is larger than the size limit!"}},
       {"Web_BodyCut", Do(kWeb, web + "cut-photo"), 0, {"The download was cut off before its end!"}},
@@ -469,7 +479,7 @@ std::vector<Row> Rows() {
         c ? PixetSetWebSizeLimit(p, r.value) : p->SetWebSizeLimit(r.value);
         EXPECT_EQ(c ? PixetGetWebSizeLimit(p) : p->WebSizeLimit(), 268435456u);
       }
-    }, Do(r.verb, web + (r.time ? "pause-photo.png" : "photo.png"))), 1, {}, kWindow});
+    }, Do(r.verb, web + (r.time ? "pause-photo.png" : "photo.png"))), 1, {}, {.window = true}});
 
   // The engine refuses to start: every method that needs it says so, and changes nothing.
   for (const Method& m : kMethods)
@@ -482,40 +492,37 @@ std::vector<Row> Rows() {
   for (const Method& m : kMethods) {
     const bool soft = m.verb == kDraw || m.verb == kDisplay;
     rows.push_back({std::string("OutOfMemory_") + m.label, Failing("malloc", Do(m.verb, FullPath(photo), Out("png"))),
-                    soft ? m.none : 0, {}, soft ? m.always : 0u});
+                    soft ? m.none : 0, {}, soft ? m.always : Effects{}});
   }
 
   // Host oddities: missing controls, odd window sizes, no current window.
-  for (const Method& m : kMethods)
-    if (m.verb >= kLoad && m.verb != kCopy)
-      rows.push_back({std::string("MissingControl_") + m.label, Around(kOn99, Do(m.verb, photo)), 1, {},
-                      m.verb == kLoad ? kGiven : m.verb == kLoadReport ? kGivenReport : m.always});
+  rows.insert(rows.end(), {
+      {"MissingControl_Load", Around(kOn99, Do(kLoad, photo)), 1, {}, {.given = true}},
+      {"MissingControl_LoadReport", Around(kOn99, Do(kLoadReport, photo)), 1, {}, {.given_report = true}},
+      {"MissingControl_Draw", Around(kOn99, Do(kDraw, photo)), 1, {}, {.drawn = true}},
+      {"MissingControl_Display", Around(kOn99, Do(kDisplay, photo)), 1, {}, {.shown = true}}});
   for (int width : {0, 40000}) {
     const std::string n = std::to_string(width);
-    rows.push_back({"DisplayInWindowOf" + n, InWindow(width, width / 1000, Do(kDisplay, photo)), 1, {}, kShown});
-    rows.push_back({"DrawInWindowOf" + n, InWindow(width, width / 1000, Do(kDraw, photo)), 1, {}, kDrawn});
+    rows.push_back({"DisplayInWindowOf" + n, InWindow(width, width / 1000, Do(kDisplay, photo)), 1, {}, {.shown = true}});
+    rows.push_back({"DrawInWindowOf" + n, InWindow(width, width / 1000, Do(kDraw, photo)), 1, {}, {.drawn = true}});
   }
   const auto resource = [](std::string module, Call call) {  // the switch on and `module` named, as a host sets them
-    return Around([=](Hostile& t) { t.pixet_->USERESOURCE = 1, module.copy(t.pixet_->RESOURCESDLLNAME, 127); }, call);
+    return Around([=](Hostile& t) { t.pixet_->USERESOURCE = 1; module.copy(t.pixet_->RESOURCESDLLNAME, 127); }, call);
   };
   const auto rect = [](int x, int y, int width, int height) -> Call {
-    return [=](Hostile& t) { return t.pixet_->CaptureClientRectToBmp(kBmp, x, y, width, height), 0; };
+    return [=](Hostile& t) { t.pixet_->CaptureClientRectToBmp(kBmp, x, y, width, height); return 0; };
   };
-  const Step empty = [](Hostile&) {
-    ::OpenClipboard(nullptr);
-    ::EmptyClipboard();
-    ::CloseClipboard();
-  };
+  const Step empty = [](Hostile&) { ::OpenClipboard(nullptr); ::EmptyClipboard(); ::CloseClipboard(); };
   rows.insert(rows.end(), {
       // The clipboard: empty, text only, a DIB only, held by another window.
       {"PasteEmpty", Around(empty, Do(kPaste), [](Hostile&) { PutText(kClipText); }), 0},
       {"PasteTextOnly", Do(kPaste), 0},
       {"PasteDibOnly", Around([](Hostile&) { PutDibOnly(FilePixels(Sample("photo.png"))); }, Do(kPaste)), 1, {},
-       kClipboard | kWindow | kPasted},
+       {.window = true, .clipboard = true, .pasted = true}},
       // The host still reads why the paste failed once the call has cleaned up after itself.
       {"PasteWhileHeld", Around(kPutPhoto, Held(Around([](Hostile&) {}, Do(kPaste), [](Hostile&) {
          EXPECT_EQ(::GetLastError(), DWORD{ERROR_ACCESS_DENIED}) << "the error was lost";
-       }))), 0, {}, kClipboard},
+       }))), 0, {}, {.clipboard = true}},
       {"CopyWhileHeld_bmp", Held(Do(kCopy, Sample("photo.bmp"))), 0, {kPasteFailed}},
       {"CopyWhileHeld_png", Held(Do(kCopy, photo)), 0, {kPasteFailed}},
       // Resources: missing names and modules, broken images.
@@ -528,13 +535,13 @@ std::vector<Row> Rows() {
       {"BadExtension", Do(kSave, "LOGO", Out("xyz")), 0, {"Invalid Format!"}},
       {"HandleMissingName", Do(kHandle, "NOSUCHIMAGE", module), 0},
       {"HandleMissingModule", Do(kHandle, "LOGO", "no-such-module.dll"), 0, {kNoModule}},
-      {"DisplayMissingResource", resource("", Do(kDisplay, "NOSUCHIMAGE")), 1, {}, kShown},
-      {"DrawFromMissingModule", resource("no-such-module.dll", Do(kDraw, "LOGO")), 1, {kNoModule}, kDrawn},
+      {"DisplayMissingResource", resource("", Do(kDisplay, "NOSUCHIMAGE")), 1, {}, {.shown = true}},
+      {"DrawFromMissingModule", resource("no-such-module.dll", Do(kDraw, "LOGO")), 1, {kNoModule}, {.drawn = true}},
       // The system refuses the picture control: the control is told it has none, and the picture goes with it.
-      {"PictureControlRefused", Failing("CreateWindowExA", Do(kDisplay, photo)), 1, {}, kRefused},
-      {"BackgroundInZeroSizeWindow", InWindow(0, 0, Do(kBackground, photo)), 0, {}, kShown},
+      {"PictureControlRefused", Failing("CreateWindowExA", Do(kDisplay, photo)), 1, {}, {.refused = true}},
+      {"BackgroundInZeroSizeWindow", InWindow(0, 0, Do(kBackground, photo)), 0, {}, {.shown = true}},
       {"CaptureZeroSizeWindow", InWindow(0, 0, Do(kCapture, kBmp)), 0},
-      {"CaptureRectOf40000", rect(0, 0, 40000, 4), 0, {}, kWrites},
+      {"CaptureRectOf40000", rect(0, 0, 40000, 4), 0, {}, {.writes = true}},
       {"CaptureNegativeRect", rect(10, 10, -40000, -5), 0},
       {"CaptureWithNoCurrentWindow",
        Around([](Hostile&) { DesktopHost::SetCurrentWindow(nullptr); }, Do(kCaptureWindow, kBmp)), 0},
@@ -554,12 +561,9 @@ std::vector<Row> Rows() {
       Fetch("", img + "dl-unbound.png", 0, "dl-unbound.png", "photo.png"), {"Web", Do(kWeb, web + "photo.png"), 0}};
   const Step cleared = [](Hostile& t) { t.pixet_->ENGINELOADED = 0; };
   for (Row row : unbound) {
-    rows.push_back({"EngineFlagCleared_" + row.name, Around(cleared, row.call), 0, row.messages, kNoEngine});
+    rows.push_back({"EngineFlagCleared_" + row.name, Around(cleared, row.call), 0, row.messages, {.no_engine = true}});
     row.messages.insert(row.messages.begin(), "Cannot obtain function pointers");
-    rows.push_back({"BindingFailed_" + row.name, [call = row.call](Hostile& t) {
-                      const auto unbound = Pixet::Create<UnboundPixet>();
-                      return t.object = unbound.get(), call(t);
-                    }, 0, row.messages, kNoEngine});
+    rows.push_back({"BindingFailed_" + row.name, On<UnboundPixet>(row.call), 0, row.messages, {.no_engine = true}});
   }
   return rows;
 }
@@ -577,22 +581,23 @@ TEST_P(Hostile, Row) {
   EXPECT_EQ(row.call(*this), row.result);
   EXPECT_EQ(TakeMessages(), row.messages);
   const std::string window = target == window_ ? "window" : "odd", at = " " + std::to_string(field);
+  const Effects& e = row.effects;
   Texts host;
-  if (row.effects & kPasted)
+  if (e.pasted)
     host = {"text window" + at + " ControlText=", "text window" + at + " ControlText=saved__0.bmp",
             "redraw window" + at};
-  else if (row.effects & (kWindow | kReport | kGiven | kGivenReport))
-    host = {"bytes " + std::string(row.effects & (kReport | kGivenReport) ? "report" : window) + at + " ImageFileBytes=BM"};
-  if (row.effects & (kShown | kRefused))
-    host = ShownCalls(static_cast<std::int16_t>(field), row.effects & kRefused ? nullptr : pixet_->HPICTUREBOX, window);
-  if (row.effects & kDrawn) host = DrawnCalls(window);
+  else if (e.window || e.report || e.given || e.given_report)
+    host = {"bytes " + std::string(e.report || e.given_report ? "report" : window) + at + " ImageFileBytes=BM"};
+  if (e.shown || e.refused)
+    host = ShownCalls(static_cast<std::int16_t>(field), e.refused ? nullptr : pixet_->HPICTUREBOX, window);
+  if (e.drawn) host = DrawnCalls(window);
   EXPECT_EQ(TakeHostCalls(), host);
-  EXPECT_TRUE(!(row.effects & kNoEngine) || engine_.Startups() == 0) << "the engine was started";
+  EXPECT_TRUE(!e.no_engine || engine_.Startups() == 0) << "the engine was started";
   std::vector<std::string> changed;  // files under kOut, but for the target with its old bytes
   for (const std::string& file : FilesStartingWith(kOut))
     if (file != Out("png") || Bytes(file) != kOld) changed.push_back(file);
-  EXPECT_EQ(changed.size(), row.effects & kWrites ? 1u : 0u) << (changed.empty() ? "" : changed[0]);
-  EXPECT_TRUE(row.effects & kWrites ? !changed.empty() && Decode(changed[0]).ok : Bytes(Out("png")) == kOld)
+  EXPECT_EQ(changed.size(), e.writes ? 1u : 0u) << (changed.empty() ? "" : changed[0]);
+  EXPECT_TRUE(e.writes ? !changed.empty() && Decode(changed[0]).ok : Bytes(Out("png")) == kOld)
       << "no image written, or the target not kept";
   // Each control holds its old picture, or the BMP bytes of the photo.
   const auto expect_control = [&](auto* owner, bool loaded) {
@@ -602,11 +607,11 @@ TEST_P(Hostile, Row) {
     EXPECT_TRUE(loaded ? held.rfind("BM", 0) == 0 && size.width == 64 && size.height == 48 : held == picture)
         << (loaded ? "no photo in the control" : "the control changed");
   };
-  expect_control(window_, row.effects & kWindow);
-  expect_control(report_, row.effects & kReport);
+  expect_control(window_, e.window);
+  expect_control(report_, e.report);
   const Pixels clip = ClipboardPixels();
-  EXPECT_TRUE(row.effects & kClipboard ? clip.width == 64 && clip.height == 48 : ClipboardText() == kClipText)
-      << "the clipboard does not hold " << (row.effects & kClipboard ? "the photo" : "its text");
+  EXPECT_TRUE(e.clipboard ? clip.width == 64 && clip.height == 48 : ClipboardText() == kClipText)
+      << "the clipboard does not hold " << (e.clipboard ? "the photo" : "its text");
   RemoveOutputs();
 }
 

@@ -13,7 +13,8 @@ namespace {
 Pixels Received(const std::vector<unsigned char>& bytes) {
   WriteFileBytes("received.img", std::string(bytes.begin(), bytes.end()));
   const Pixels pixels = FilePixels("received.img");
-  return RemoveFile("received.img"), pixels;
+  RemoveFile("received.img");
+  return pixels;
 }
 
 // What a paste asks of the host: the control emptied, named the pasted file (which it reads at once), and redrawn.

@@ -17,7 +17,8 @@ TEST(NoResources, BoundObjectWithAnEmptyList) {
 static std::vector<std::string> Boxes() {
   std::vector<std::string> boxes;
   for (const pixet::refhost::Message& m : DefaultHost().Messages()) boxes.push_back(m.text + " [" + m.caption + "] " + std::to_string((int)m.icon));
-  return DefaultHost().ClearMessages(), boxes;
+  DefaultHost().ClearMessages();
+  return boxes;
 }
 
 TEST(MissingEngine, OneBoxAndAnUnboundObject) {

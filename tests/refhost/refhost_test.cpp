@@ -18,9 +18,13 @@ TEST_F(RefHost, MessagesAreRecordedOrShownAsRealBoxes) {
   std::string shown;
   std::thread closer([&] {
     char text[64] = {};
-    for (int i = 0; i < 500 && shown.empty(); ++i, ::Sleep(10))
-      if (HWND box = ::FindWindowA("#32770", "refhost box"); ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text) > 0)
-        shown = text, ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    for (int i = 0; i < 500 && shown.empty(); ++i) {
+      if (HWND box = ::FindWindowA("#32770", "refhost box"); ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text) > 0) {
+        shown = text;
+        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+      }
+      ::Sleep(10);
+    }
   });
   host_.ShowMessage("one|two", "refhost box", Icon::Information);
   closer.join();

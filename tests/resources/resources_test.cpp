@@ -22,7 +22,10 @@ class Resources : public PixetTest {
     Gdiplus::DllExports::GdipGetImageWidth(image, &w);
     Gdiplus::DllExports::GdipGetImageHeight(image, &h);
     Gdiplus::DllExports::GdipBitmapGetPixel(image, static_cast<INT>(w / 2), static_cast<INT>(h / 2), &centre);
-    if (image != nullptr) Gdiplus::DllExports::GdipDisposeImage(image), engine_.Objects().Gone(image);
+    if (image != nullptr) {
+      Gdiplus::DllExports::GdipDisposeImage(image);
+      engine_.Objects().Gone(image);
+    }
     char text[40];
     std::snprintf(text, sizeof text, "%ux%u %08lx", w, h, static_cast<unsigned long>(centre));
     return text;

@@ -193,7 +193,12 @@ void LetGo(HDC dc) {
   Note(&HandleCounter::dcs, dc, -1);
   std::lock_guard<std::mutex> lock(h->selections_mutex);
   for (auto at = h->originals.begin(); at != h->originals.end();)
-    if (at->first.first == dc) ++h->selections_left, at = h->originals.erase(at); else ++at;
+    if (at->first.first == dc) {
+      ++h->selections_left;
+      at = h->originals.erase(at);
+    } else {
+      ++at;
+    }
 }
 
 FARPROC WINAPI HookGetProcAddress(HMODULE module, LPCSTR name) {
@@ -202,8 +207,14 @@ FARPROC WINAPI HookGetProcAddress(HMODULE module, LPCSTR name) {
   const auto found = EntryShims().find(name);
   return found != EntryShims().end() ? found->second.bind(real) : real;
 }
-BOOL WINAPI HookDeleteDC(HDC dc) { return LetGo(dc), real_DeleteDC(dc); }
-int WINAPI HookReleaseDC(HWND window, HDC dc) { return LetGo(dc), real_ReleaseDC(window, dc); }
+BOOL WINAPI HookDeleteDC(HDC dc) {
+  LetGo(dc);
+  return real_DeleteDC(dc);
+}
+int WINAPI HookReleaseDC(HWND window, HDC dc) {
+  LetGo(dc);
+  return real_ReleaseDC(window, dc);
+}
 BOOL WINAPI HookDeleteObject(HGDIOBJ object) {
   const BOOL done = real_DeleteObject(object);
   if (done) Note(&HandleCounter::gdi_objects, object, -1);
@@ -211,11 +222,13 @@ BOOL WINAPI HookDeleteObject(HGDIOBJ object) {
 }
 HGDIOBJ WINAPI HookSelectObject(HDC dc, HGDIOBJ object) {
   HGDIOBJ previous = real_SelectObject(dc, object);
-  return Selected(dc, object, previous), previous;
+  Selected(dc, object, previous);
+  return previous;
 }
 HPALETTE WINAPI HookSelectPalette(HDC dc, HPALETTE palette, BOOL background) {
   HPALETTE previous = real_SelectPalette(dc, palette, background);
-  return Selected(dc, palette, previous), previous;
+  Selected(dc, palette, previous);
+  return previous;
 }
 BOOL WINAPI HookOpenClipboard(HWND owner) {
   if (Failing("OpenClipboard")) return FALSE;
@@ -230,7 +243,10 @@ BOOL WINAPI HookCloseClipboard() {
 }
 HANDLE WINAPI HookSetClipboardData(UINT format, HANDLE data) {
   HANDLE taken = real_SetClipboardData(format, data);
-  if (HandleCounter* h = Handles(); h != nullptr && taken != nullptr) h->gdi_objects.HandedOver(data), h->blocks.HandedOver(data);
+  if (HandleCounter* h = Handles(); h != nullptr && taken != nullptr) {
+    h->gdi_objects.HandedOver(data);
+    h->blocks.HandedOver(data);
+  }
   return taken;
 }
 LRESULT WINAPI HookSendMessageA(HWND window, UINT message, WPARAM w, LPARAM l) {
@@ -264,12 +280,18 @@ HANDLE WINAPI HookCreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY
 // What these change, once done, must lie in the folders Confine named.
 BOOL WINAPI HookMoveFileA(LPCSTR from, LPCSTR to) {
   const BOOL moved = real_MoveFileA(from, to);
-  if (HandleCounter* h = Handles(); h != nullptr && moved) h->Touched(from), h->Touched(to);
+  if (HandleCounter* h = Handles(); h != nullptr && moved) {
+    h->Touched(from);
+    h->Touched(to);
+  }
   return moved;
 }
 BOOL WINAPI HookMoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
   const BOOL moved = real_MoveFileExA(from, to, flags);
-  if (HandleCounter* h = Handles(); h != nullptr && moved) h->Touched(from), h->Touched(to);
+  if (HandleCounter* h = Handles(); h != nullptr && moved) {
+    h->Touched(from);
+    h->Touched(to);
+  }
   return moved;
 }
 BOOL WINAPI HookDeleteFileA(LPCSTR name) {
@@ -285,7 +307,10 @@ UINT WINAPI HookGetTempFileNameA(LPCSTR folder, LPCSTR prefix, UINT unique, LPST
 BOOL WINAPI HookCloseHandle(HANDLE handle) {
   // The runtime linked into the DLL closes handles of its own too (its events, for one, made
   // once per process): only files and threads count.
-  if (HandleCounter* h = Handles()) h->files.HandedOver(handle), h->threads.HandedOver(handle);
+  if (HandleCounter* h = Handles()) {
+    h->files.HandedOver(handle);
+    h->threads.HandedOver(handle);
+  }
   return real_CloseHandle(handle);
 }
 HGLOBAL WINAPI HookGlobalFree(HGLOBAL block) {

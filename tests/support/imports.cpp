@@ -16,15 +16,16 @@ void* PatchImport(HMODULE module, const char* name, void* replacement) {
     const DWORD names_at = dll->OriginalFirstThunk != 0 ? dll->OriginalFirstThunk : dll->FirstThunk;
     const auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + names_at);
     auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
-    for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-      const auto* by_name = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+    for (std::size_t i = 0; names[i].u1.AddressOfData != 0; ++i) {  // names[i] is the import in slots[i]
+      if (IMAGE_SNAP_BY_ORDINAL(names[i].u1.Ordinal)) continue;
+      const auto* by_name = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names[i].u1.AddressOfData);
       if (std::strcmp(reinterpret_cast<const char*>(by_name->Name), name) != 0) continue;
+      auto& slot = slots[i].u1.Function;
       DWORD protection = 0;
-      if (!::VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &protection)) continue;
-      previous = reinterpret_cast<void*>(slots->u1.Function);
-      slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
-      ::VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, protection, &protection);
+      if (!::VirtualProtect(&slot, sizeof slot, PAGE_READWRITE, &protection)) continue;
+      previous = reinterpret_cast<void*>(slot);
+      slot = reinterpret_cast<ULONG_PTR>(replacement);
+      ::VirtualProtect(&slot, sizeof slot, protection, &protection);
     }
   }
   return previous;

@@ -14,7 +14,10 @@ int main(int argc, char** argv) {
   PCCERT_CONTEXT held = NULL;
   BOOL done;
   if (file != NULL) fclose(file);
-  if (size == 0 || root == NULL) return fprintf(stderr, "usage: trust_root add|remove CERT.der\n"), 2;
+  if (size == 0 || root == NULL) {
+    fprintf(stderr, "usage: trust_root add|remove CERT.der\n");
+    return 2;
+  }
   if (strcmp(argv[1], "add") == 0) {
     done = CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, der, size, CERT_STORE_ADD_REPLACE_EXISTING, NULL);
   } else {
