@@ -36,14 +36,16 @@ void Pixet::GetEncoderClsid(const char* mimeType, _GUID* clsid) {
     if (ENGINELOADED == 0 || clsid == nullptr) return;
     UINT count = 0;
     UINT size = 0;
-    PIXET_CALL(GdipGetImageEncodersSize, &count, &size);
+    // Any time: a host may ask with the engine started by itself, the methods ask inside
+    // their own session.
+    engine::CallAnyTime(PIXET_ENTRY(GdipGetImageEncodersSize), &count, &size);
     // Room for 32 usual encoders, or the size the engine reports when that is larger.
     constexpr UINT kUsualListBytes = 2432;
     unique_hglobal block(::GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, std::max(size, kUsualListBytes)));
     if (!block) return;
     auto* codecs = static_cast<Gdiplus::ImageCodecInfo*>(block.get());
     if (count > size / sizeof(Gdiplus::ImageCodecInfo)) return;
-    if (PIXET_CALL(GdipGetImageEncoders, count, size, codecs) != Gdiplus::Ok) return;
+    if (engine::CallAnyTime(PIXET_ENTRY(GdipGetImageEncoders), count, size, codecs) != Gdiplus::Ok) return;
     const std::string wanted = text::Upper(text::Clip(mimeType));
     for (UINT i = 0; i < count; ++i) {
       char compare[129];

@@ -59,7 +59,7 @@ ResolvedSource::ResolvedSource(const char* source) {
     file_ = text::Clip(source);
     return;
   }
-  lock_ = std::unique_lock<std::recursive_mutex>(WorkingFilesMutex());
+  lock_.emplace();
   // Without a fresh file, no name: the engine then loads nothing, as from a missing file.
   if (WriteControlImage(field, written_)) file_ = kControlImageFile;
 }

@@ -1,10 +1,11 @@
 // Sources given as a control number: the control's image goes through a working file.
 #pragma once
 
-#include <mutex>
+#include <optional>
 #include <string>
 
 #include "base/unique_any.h"
+#include "core/working_files.h"
 
 namespace pixet {
 
@@ -27,7 +28,7 @@ class ResolvedSource {
   const std::string& file() const { return file_; }
 
  private:
-  std::unique_lock<std::recursive_mutex> lock_;  // released after written_ has deleted the file
+  std::optional<WorkingFilesLock> lock_;  // released after written_ has deleted the file
   auto_delete_file written_;
   std::string file_;
 };

@@ -52,7 +52,16 @@ void DisposeImageAttributes(Gdiplus::GpImageAttributes* attributes) noexcept {
   PIXET_CALL(GdipDisposeImageAttributes, attributes);
 }
 
-void startup_token_traits::Close(StartupToken t) noexcept { PIXET_CALL(GdiplusShutdown, t.token); }
+namespace {
+
+// Sessions started and not ended on this thread, for the debug checks.
+thread_local int t_sessions = 0;
+
+}  // namespace
+
+bool InSession() { return !kDChecks || t_sessions > 0; }
+
+void startup_token_traits::Close(StartupToken t) noexcept { CallAnyTime(PIXET_ENTRY(GdiplusShutdown), t.token); }
 
 Session::Session() {
   Gdiplus::GdiplusStartupInput input;  // version 1, no callback, nothing suppressed
@@ -61,11 +70,16 @@ Session::Session() {
   input.SuppressBackgroundThread = FALSE;
   input.SuppressExternalCodecs = FALSE;
   ULONG_PTR token = 0;
-  if (PIXET_CALL(GdiplusStartup, &token, &input, nullptr) != Gdiplus::Ok) {
+  if (CallAnyTime(PIXET_ENTRY(GdiplusStartup), &token, &input, nullptr) != Gdiplus::Ok) {
     host::ShowMessage("Error initializing GDI+");
     return;
   }
   token_.reset({token, true});
+  if (kDChecks) ++t_sessions;
+}
+
+Session::~Session() {
+  if (kDChecks && token_) --t_sessions;  // before the shutdown the token's owner makes
 }
 
 }  // namespace pixet::engine

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <type_traits>
 
+#include "base/check.h"
 #include "base/gdiplus_include.h"
 #include "base/unique_any.h"
 #include "pixet/dll_loader.h"
@@ -72,10 +73,14 @@ Fn FromProc(void* address) {
   return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(address));
 }
 
+// Whether a Session has started the engine on this thread and not ended yet (tracked only
+// with the debug checks on; true otherwise).
+bool InSession();
+
 // Calls a table entry. A null entry is never called: it answers as a failed call would
 // (GenericError; nothing for entries that return nothing).
 template <class R, class... P, class... A>
-R Call(R(WINGDIPAPI* entry)(P...), A&&... args) {
+R CallAnyTime(R(WINGDIPAPI* entry)(P...), A&&... args) {
   if (entry == nullptr) {
     if constexpr (std::is_void_v<R>)
       return;
@@ -85,8 +90,16 @@ R Call(R(WINGDIPAPI* entry)(P...), A&&... args) {
   return entry(std::forward<A>(args)...);
 }
 
-#define PIXET_CALL(name, ...) \
-  ::pixet::engine::Call(::pixet::engine::table().name.load(std::memory_order_acquire), __VA_ARGS__)
+// As CallAnyTime, inside a Session: the engine serves no one it has not been started for
+// (Windows' answers GdiplusNotInitialized).
+template <class R, class... P, class... A>
+R Call(R(WINGDIPAPI* entry)(P...), A&&... args) {
+  PIXET_DCHECK(InSession());
+  return CallAnyTime(entry, std::forward<A>(args)...);
+}
+
+#define PIXET_ENTRY(name) ::pixet::engine::table().name.load(std::memory_order_acquire)
+#define PIXET_CALL(name, ...) ::pixet::engine::Call(PIXET_ENTRY(name), __VA_ARGS__)
 
 // Engine objects, released through the table.
 void DisposeImage(Gdiplus::GpImage* image) noexcept;
@@ -116,6 +129,9 @@ using unique_startup_token = unique_any<startup_token_traits>;
 class Session {
  public:
   Session();
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
   bool started() const { return static_cast<bool>(token_); }
 
  private:

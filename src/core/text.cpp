@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstring>
 
+#include "base/check.h"
+
 namespace pixet::text {
 
 std::string Clip(const char* text) {
@@ -25,6 +27,7 @@ std::string Upper(std::string s) {
 }
 
 void CopyToField(char* field, std::size_t size, const std::string& text) {
+  PIXET_DCHECK(field != nullptr || size == 0);
   if (size == 0) return;
   std::size_t n = std::min(text.size(), size - 1);
   std::memcpy(field, text.data(), n);

@@ -13,18 +13,31 @@
 
 #include <mutex>
 
+#include "base/check.h"
+
 namespace pixet {
 
 std::recursive_mutex& WorkingFilesMutex();
 
+// How many WorkingFilesLocks this thread holds (counted only with the debug checks on).
+int& WorkingFilesHeldHere();
+
 // Deletes a working file an earlier call (or another process) left. False when a file of
 // that name is still there, read-only or held open by another handle: the caller must then
 // fail as if it could not write the file, never use the old one. GetLastError says why.
+// Under the lock.
 bool RemoveStale(const char* name);
 
 class WorkingFilesLock {
  public:
-  WorkingFilesLock() : lock_(WorkingFilesMutex()) {}
+  WorkingFilesLock() : lock_(WorkingFilesMutex()) {
+    if (kDChecks) ++WorkingFilesHeldHere();
+  }
+  ~WorkingFilesLock() {
+    if (kDChecks) --WorkingFilesHeldHere();
+  }
+  WorkingFilesLock(const WorkingFilesLock&) = delete;
+  WorkingFilesLock& operator=(const WorkingFilesLock&) = delete;
 
  private:
   std::lock_guard<std::recursive_mutex> lock_;

@@ -36,7 +36,9 @@ Gdiplus::GpBitmap* BitmapFromResource(HMODULE module, const char* name) {
   block.release();  // freed by the stream's last release
 
   Gdiplus::GpBitmap* bitmap = nullptr;
-  PIXET_CALL(GdipCreateBitmapFromStream, stream.get(), &bitmap);
+  // Outside any session of ours: the image outlives this call, and the caller keeps the
+  // engine started (its own start-up, or a method's) for as long as it uses it.
+  engine::CallAnyTime(PIXET_ENTRY(GdipCreateBitmapFromStream), stream.get(), &bitmap);
   return bitmap;  // our stream reference goes here; the image holds its own
 }
 

@@ -59,6 +59,10 @@ if command -v clang >/dev/null && command -v lld-link >/dev/null; then
     /out:"$tmp/lld.exe" && check_imports "$tmp/lld.exe" || fail "lld-link cannot link the MSVC libraries"
 fi
 
+# The DLL that installs carries no debug checks; the one the test programs run carries them.
+grep -q "Pixet check failed" "$installed/bin/pixet.dll" && fail "the installed pixet.dll carries debug checks"
+grep -q "Pixet check failed" "$build/tests-bin/pixet.dll" || fail "the tests run a pixet.dll without debug checks"
+
 # Each of the five is a line of its own in the decompiled resources.
 for dll in pixet.dll pixet_c_refhost.dll; do
   "$windres" -J coff -O rc -i "$installed/bin/$dll" | grep -cF -e "FILEVERSION ${version//./, }, 0" -e "FILETYPE 0x2" \

@@ -11,6 +11,8 @@
 #include <string>
 #include <utility>
 
+#include "base/check.h"
+
 namespace pixet {
 
 template <class Traits>
@@ -41,6 +43,7 @@ class unique_any {
   // Closing keeps the thread's last error: hosts read it after a call, and a handle closed
   // on the way out must not replace the error of the step that failed.
   void reset(value_type value = Traits::Invalid()) noexcept {
+    PIXET_DCHECK(value == Traits::Invalid() || !(value == value_));  // owned twice: closed under our feet
     value_type old = std::exchange(value_, value);
     if (old == Traits::Invalid()) return;
     const DWORD error = ::GetLastError();
@@ -60,21 +63,48 @@ struct close_traits {
   static void Close(T value) noexcept { CloseFn(value); }
 };
 
-using unique_hbitmap = unique_any<close_traits<HBITMAP, &::DeleteObject>>;
-using unique_hbrush = unique_any<close_traits<HBRUSH, &::DeleteObject>>;
-using unique_hpalette = unique_any<close_traits<HPALETTE, &::DeleteObject>>;
-using unique_hdc = unique_any<close_traits<HDC, &::DeleteDC>>;
-using unique_hglobal = unique_any<close_traits<HGLOBAL, &::GlobalFree>>;
+// The release calls whose failure means a broken owner: a handle released twice, or never
+// valid; a GDI object deleted while still selected into a DC (which Windows refuses; Wine
+// deletes it all the same).
+template <class T>
+void DeleteGdiObject(T object) noexcept {
+  const BOOL deleted = ::DeleteObject(object);
+  PIXET_DCHECK(deleted);
+}
+inline void DeleteMemoryDC(HDC dc) noexcept {
+  const BOOL deleted = ::DeleteDC(dc);
+  PIXET_DCHECK(deleted);
+}
+inline void FreeMemoryBlock(HGLOBAL block) noexcept {
+  const HGLOBAL kept = ::GlobalFree(block);
+  PIXET_DCHECK(kept == nullptr);
+}
+inline void FreeLoadedModule(HMODULE module) noexcept {
+  const BOOL freed = ::FreeLibrary(module);
+  PIXET_DCHECK(freed);
+}
+inline void CloseKernelHandle(HANDLE handle) noexcept {
+  const BOOL closed = ::CloseHandle(handle);
+  PIXET_DCHECK(closed);
+}
+
+using unique_hbitmap = unique_any<close_traits<HBITMAP, &DeleteGdiObject<HBITMAP>>>;
+using unique_hbrush = unique_any<close_traits<HBRUSH, &DeleteGdiObject<HBRUSH>>>;
+using unique_hpalette = unique_any<close_traits<HPALETTE, &DeleteGdiObject<HPALETTE>>>;
+using unique_hdc = unique_any<close_traits<HDC, &DeleteMemoryDC>>;
+using unique_hglobal = unique_any<close_traits<HGLOBAL, &FreeMemoryBlock>>;
 using unique_global_lock = unique_any<close_traits<HGLOBAL, &::GlobalUnlock>>;  // see unique_hglobal_locked
-using unique_module = unique_any<close_traits<HMODULE, &::FreeLibrary>>;
+using unique_module = unique_any<close_traits<HMODULE, &FreeLoadedModule>>;
 // A window this thread made: destroyed with its children, unless something destroyed it
 // first (a window's own procedure should then release() its owner).
 inline void DestroyLiveWindow(HWND window) noexcept {
-  if (::IsWindow(window)) ::DestroyWindow(window);
+  if (!::IsWindow(window)) return;
+  const BOOL destroyed = ::DestroyWindow(window);
+  PIXET_DCHECK(destroyed);  // fails on a thread other than the window's
 }
 using unique_window = unique_any<close_traits<HWND, &DestroyLiveWindow>>;
 // A kernel object other than a file (an event, a thread); null means none.
-using unique_handle = unique_any<close_traits<HANDLE, &::CloseHandle>>;
+using unique_handle = unique_any<close_traits<HANDLE, &CloseKernelHandle>>;
 
 // One reference to a COM object; closing it releases that reference.
 inline void ReleaseInterface(IUnknown* object) noexcept { object->Release(); }
@@ -84,7 +114,7 @@ using unique_stream = unique_any<close_traits<IStream*, &ReleaseInterface>>;
 struct file_traits {
   using value_type = HANDLE;
   static HANDLE Invalid() noexcept { return INVALID_HANDLE_VALUE; }
-  static void Close(HANDLE h) noexcept { ::CloseHandle(h); }
+  static void Close(HANDLE h) noexcept { CloseKernelHandle(h); }
 };
 using unique_file = unique_any<file_traits>;
 
@@ -107,7 +137,10 @@ struct WindowDC {
 struct window_dc_traits {
   using value_type = WindowDC;
   static WindowDC Invalid() noexcept { return {nullptr, nullptr}; }
-  static void Close(WindowDC v) noexcept { ::ReleaseDC(v.window, v.dc); }
+  static void Close(WindowDC v) noexcept {
+    const int released = ::ReleaseDC(v.window, v.dc);
+    PIXET_DCHECK(released == 1);  // a DC given back to a window it did not come from
+  }
 };
 using unique_window_dc = unique_any<window_dc_traits>;
 
@@ -143,39 +176,49 @@ inline unique_paint_dc AcquirePaintDC(HWND window, PAINTSTRUCT& paint) noexcept 
   return ::BeginPaint(window, &paint) != nullptr ? unique_paint_dc({window, &paint}) : unique_paint_dc();
 }
 
-// An object selected into a DC: Close selects back the one it replaced.
+// An object selected into a DC: Close selects back the one it replaced, which must give
+// back the one selected (not so when selections are undone out of order, or into another DC).
 template <class Held, auto Restore>
 struct selection_traits {
   struct value_type {
     HDC dc;
     Held previous;
-    bool operator==(const value_type& o) const { return dc == o.dc && previous == o.previous; }
+    Held selected;
+    bool operator==(const value_type& o) const {
+      return dc == o.dc && previous == o.previous && selected == o.selected;
+    }
   };
-  static value_type Invalid() noexcept { return {nullptr, nullptr}; }
-  static void Close(value_type v) noexcept { Restore(v.dc, v.previous); }
+  static value_type Invalid() noexcept { return {nullptr, nullptr, nullptr}; }
+  static void Close(value_type v) noexcept {
+    const Held replaced = Restore(v.dc, v.previous);
+    PIXET_DCHECK(replaced == v.selected);
+  }
 };
-inline void SelectBack(HDC dc, HGDIOBJ previous) noexcept { ::SelectObject(dc, previous); }
-inline void SelectPaletteBack(HDC dc, HPALETTE previous) noexcept { ::SelectPalette(dc, previous, FALSE); }
+inline HGDIOBJ SelectBack(HDC dc, HGDIOBJ previous) noexcept { return ::SelectObject(dc, previous); }
+inline HPALETTE SelectPaletteBack(HDC dc, HPALETTE previous) noexcept { return ::SelectPalette(dc, previous, FALSE); }
 using unique_selection = unique_any<selection_traits<HGDIOBJ, &SelectBack>>;
 using unique_palette_selection = unique_any<selection_traits<HPALETTE, &SelectPaletteBack>>;
 
 // Selects `object` into `dc` until the owner goes; empty when the selection fails.
 inline unique_selection AcquireSelection(HDC dc, HGDIOBJ object) noexcept {
   const HGDIOBJ previous = ::SelectObject(dc, object);
-  return previous != nullptr && previous != HGDI_ERROR ? unique_selection({dc, previous}) : unique_selection();
+  return previous != nullptr && previous != HGDI_ERROR ? unique_selection({dc, previous, object}) : unique_selection();
 }
 // Selects `palette` into `dc` as a foreground palette until the owner goes; empty when
 // the selection fails.
 inline unique_palette_selection AcquirePaletteSelection(HDC dc, HPALETTE palette) noexcept {
   const HPALETTE previous = ::SelectPalette(dc, palette, FALSE);
-  return previous != nullptr ? unique_palette_selection({dc, previous}) : unique_palette_selection();
+  return previous != nullptr ? unique_palette_selection({dc, previous, palette}) : unique_palette_selection();
 }
 
 // An open clipboard: true while this owner must close it.
 struct clipboard_traits {
   using value_type = bool;
   static bool Invalid() noexcept { return false; }
-  static void Close(bool) noexcept { ::CloseClipboard(); }
+  static void Close(bool) noexcept {
+    const BOOL closed = ::CloseClipboard();
+    PIXET_DCHECK(closed);
+  }
 };
 using unique_clipboard = unique_any<clipboard_traits>;
 
