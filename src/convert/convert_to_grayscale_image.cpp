@@ -3,7 +3,7 @@
 #include "base/boundary.h"
 #include "convert/conversion.h"
 #include "core/engine.h"
-#include "core/wide.h"
+#include "core/owned_wide.h"
 #include "pixet/pixet.h"
 
 namespace pixet {

@@ -2,7 +2,7 @@
 
 #include "base/boundary.h"
 #include "core/host_access.h"
-#include "display/picture_box.h"
+#include "display/window_coordinate.h"
 #include "pixet/pixet.h"
 
 std::int32_t Pixet::CreatePictureBox(PixetHostWindow* window, std::int16_t control, std::int32_t wholeWindow) {

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "core/module_name_field.h"
+#include "core/owned_wide.h"
 #include "core/text.h"
-#include "core/wide.h"
 
 namespace pixet {
 

@@ -2,7 +2,7 @@
 
 #include "base/boundary.h"
 #include "core/host_access.h"
-#include "display/picture_box.h"
+#include "display/window_coordinate.h"
 #include "pixet/pixet.h"
 
 void Pixet::ResizeImage() {

@@ -4,7 +4,7 @@
 #include "base/unique_any.h"
 #include "core/engine.h"
 #include "core/host_access.h"
-#include "core/wide.h"
+#include "core/owned_wide.h"
 #include "core/working_files.h"
 #include "pixet/pixet.h"
 

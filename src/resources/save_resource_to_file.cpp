@@ -7,8 +7,8 @@
 #include "core/engine.h"
 #include "core/host_access.h"
 #include "core/module_name_field.h"
+#include "core/owned_wide.h"
 #include "core/text.h"
-#include "core/wide.h"
 #include "pixet/pixet.h"
 
 namespace pixet {

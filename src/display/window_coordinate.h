@@ -1,4 +1,4 @@
-// Picture-control geometry shared by the display and resize methods.
+// A picture control's position and size as windows are given them.
 #pragma once
 
 #include <cstdint>
