@@ -3,6 +3,7 @@
 #include "base/boundary.h"
 #include "convert/conversion.h"
 #include "core/engine.h"
+#include "convert/save_image.h"
 #include "core/owned_wide.h"
 #include "pixet/pixet.h"
 
@@ -17,9 +18,6 @@ std::int32_t Pixet::ConvertImage(const char* source, const char* target) {
       PIXET_CALL(GdipLoadImageFromFile, wide_source.get(), image.put());
     }
     if (!image) return 1;  // nothing to convert; a caller that needs the file checks for it
-    OwnedWide wide_target = ToWide(target);
-    if (PIXET_CALL(GdipSaveImageToFile, image.get(), wide_target.get(), conversion.encoder(), nullptr) != Gdiplus::Ok)
-      return 0;
-    return 1;
+    return SaveImage(image.get(), target, conversion.encoder()) ? 1 : 0;
   });
 }

@@ -3,6 +3,7 @@
 #include "base/boundary.h"
 #include "convert/conversion.h"
 #include "core/engine.h"
+#include "convert/save_image.h"
 #include "core/owned_wide.h"
 #include "pixet/pixet.h"
 
@@ -55,8 +56,7 @@ std::int32_t Pixet::ConvertToGrayscaleImage(const char* source, const char* targ
     PIXET_CALL(GdipDrawImageRectRectI, graphics.get(), image.get(), 0, 0, static_cast<INT>(width),
                static_cast<INT>(height), 0, 0, static_cast<INT>(width), static_cast<INT>(height), Gdiplus::UnitPixel,
                attributes.get(), nullptr, nullptr);
-    OwnedWide wide_target = ToWide(target);
-    if (PIXET_CALL(GdipSaveImageToFile, grey.get(), wide_target.get(), conversion.encoder(), nullptr) != Gdiplus::Ok) return 0;
-    return 1;
+    graphics.reset();  // drawing ends before the pixels are read
+    return SaveImage(grey.get(), target, conversion.encoder()) ? 1 : 0;
   });
 }

@@ -46,7 +46,12 @@ using Gdiplus::GpStatus;
   X(GdipGetImageVerticalResolution, Gdiplus::DllExports::GdipGetImageVerticalResolution) \
   X(GdipBitmapSetResolution, Gdiplus::DllExports::GdipBitmapSetResolution) \
   X(GdipCreateBitmapFromStream, Gdiplus::DllExports::GdipCreateBitmapFromStream) \
-  X(GdipCreateBitmapFromHBITMAP, Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP)
+  X(GdipCreateBitmapFromHBITMAP, Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP) \
+  X(GdipBitmapLockBits, Gdiplus::DllExports::GdipBitmapLockBits)          \
+  X(GdipBitmapUnlockBits, Gdiplus::DllExports::GdipBitmapUnlockBits)      \
+  X(GdipSetImagePalette, Gdiplus::DllExports::GdipSetImagePalette)        \
+  X(GdipInitializePalette, Gdiplus::DllExports::GdipInitializePalette)    \
+  X(GdipBitmapConvertFormat, Gdiplus::DllExports::GdipBitmapConvertFormat)
 
 struct Table {
 #define PIXET_ENGINE_FIELD(name, declaration) std::atomic<decltype(&declaration)> name{nullptr};

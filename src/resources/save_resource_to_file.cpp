@@ -4,10 +4,10 @@
 
 #include "base/boundary.h"
 #include "convert/encoder.h"
+#include "convert/save_image.h"
 #include "core/engine.h"
 #include "core/host_access.h"
 #include "core/module_name_field.h"
-#include "core/owned_wide.h"
 #include "core/text.h"
 #include "pixet/pixet.h"
 
@@ -36,8 +36,7 @@ std::int32_t SaveResource(Pixet& self, const char* name, const char* file, const
   GUID encoder{};
   self.GetEncoderClsid(mime, &encoder);
   if (!image) return 1;  // nothing to write; the lookup said why, if anything needed saying
-  const OwnedWide wide = ToWide(file);
-  return PIXET_CALL(GdipSaveImageToFile, image.get(), wide.get(), &encoder, nullptr) == Gdiplus::Ok ? 1 : 0;
+  return SaveImage(image.get(), file, &encoder) ? 1 : 0;
 }
 
 }  // namespace

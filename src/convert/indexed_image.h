@@ -1,0 +1,23 @@
+// An 8-bit indexed copy of an engine image, for encoders that write only indexed images.
+#pragma once
+
+#include "core/engine.h"
+
+namespace pixet {
+
+struct IndexedImage {
+  // The image to encode: `made` when a new bitmap was made, else the source itself
+  // (converted in place by the engine, or indexed already).
+  Gdiplus::GpImage* image = nullptr;
+  engine::unique_gp_bitmap made;
+  int transparent = -1;  // the palette entry that fully transparent pixels took, or -1
+};
+
+// `source` as an 8-bit indexed image with at most 256 colours: an 8-bit indexed source as it is;
+// any other with the engine's optimal palette for it (a uniform one where the engine has
+// none), fully transparent pixels taking one transparent entry. The engine converts where
+// it can; elsewhere the pixels are mapped here, with error diffusion. False when a step
+// fails: nothing usable was made. Inside the caller's engine session.
+bool MakeIndexed(Gdiplus::GpImage* source, IndexedImage& indexed);
+
+}  // namespace pixet
