@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <unordered_set>
 #include <vector>
 
@@ -12,6 +13,8 @@ namespace pixet {
 namespace {
 
 constexpr int kMaxColours = 256;
+// The pixels the palette is refined on: enough for a photo's colours, few enough to be quick.
+constexpr std::uint64_t kSampleSize = 65536;
 // The share of each pixel's error passed on, in sixteenths. Three quarters keeps gradients
 // smooth with less noise than the whole: about 1 dB more PSNR on photos here.
 constexpr int kDiffusedSixteenths = 12;
@@ -28,21 +31,76 @@ struct Palette {
 struct Survey {
   bool transparent = false;
   std::unordered_set<std::uint32_t> colours;  // RGB; more than fit when the count is over
+  std::vector<std::uint32_t> sample;           // RGB of about kSampleSize opaque pixels, evenly spread
   bool Few(bool with_transparent) const { return colours.size() + (with_transparent ? 1 : 0) <= kMaxColours; }
 };
 
 Survey SurveyPixels(const engine::BitmapPixels& pixels, UINT width, UINT height) {
   Survey survey;
+  const std::uint64_t every = std::max<std::uint64_t>(1, std::uint64_t{width} * height / kSampleSize);
+  std::uint64_t n = 0;
   for (UINT y = 0; y < height; ++y) {
     const auto* row = reinterpret_cast<const std::uint32_t*>(pixels.row(y));
-    for (UINT x = 0; x < width; ++x) {
-      if ((row[x] >> 24) == 0)
+    for (UINT x = 0; x < width; ++x, ++n) {
+      if ((row[x] >> 24) == 0) {
         survey.transparent = true;
-      else if (survey.colours.size() <= kMaxColours)
-        survey.colours.insert(row[x] & 0xFFFFFFu);
+        continue;
+      }
+      if (survey.colours.size() <= kMaxColours) survey.colours.insert(row[x] & 0xFFFFFFu);
+      if (n % every == 0) survey.sample.push_back(row[x] & 0xFFFFFFu);
     }
   }
   return survey;
+}
+
+long Distance(std::uint32_t a, std::uint32_t b) {  // weighted as the eye sees
+  const long dr = static_cast<long>((a >> 16) & 0xFF) - static_cast<long>((b >> 16) & 0xFF);
+  const long dg = static_cast<long>((a >> 8) & 0xFF) - static_cast<long>((b >> 8) & 0xFF);
+  const long db = static_cast<long>(a & 0xFF) - static_cast<long>(b & 0xFF);
+  return 2 * dr * dr + 4 * dg * dg + 3 * db * db;
+}
+
+// Lloyd's rounds over the sample: each opaque entry moves to the mean of the sample pixels
+// nearest to it, and an entry that none chose takes the pixel farthest from its own entry.
+// The engine's optimal palette is coarse (Wine's holds 63 distinct colours for a gradient
+// of 300), and the uniform one more so; four rounds bring either close to ImageMagick's.
+void Refine(const std::vector<std::uint32_t>& sample, Gdiplus::ColorPalette& palette, int transparent) {
+  constexpr int kRounds = 4;
+  const UINT count = palette.Count;
+  std::vector<std::pair<long, std::uint32_t>> farthest(sample.size());
+  for (int round = 0; round < kRounds && !sample.empty(); ++round) {
+    std::vector<std::uint64_t> sums(4 * count);
+    for (std::size_t s = 0; s < sample.size(); ++s) {
+      UINT best = 0;
+      long best_distance = -1;
+      for (UINT i = 0; i < count; ++i) {
+        if (static_cast<int>(i) == transparent) continue;
+        const long d = Distance(sample[s], palette.Entries[i]);
+        if (best_distance < 0 || d < best_distance) {
+          best = i;
+          best_distance = d;
+        }
+      }
+      farthest[s] = {best_distance, sample[s]};
+      std::uint64_t* sum = &sums[4 * best];
+      sum[0] += (sample[s] >> 16) & 0xFF;
+      sum[1] += (sample[s] >> 8) & 0xFF;
+      sum[2] += sample[s] & 0xFF;
+      ++sum[3];
+    }
+    std::sort(farthest.begin(), farthest.end(), std::greater<>());
+    std::size_t next_far = 0;
+    for (UINT i = 0; i < count; ++i) {
+      if (static_cast<int>(i) == transparent) continue;
+      const std::uint64_t* sum = &sums[4 * i];
+      if (sum[3] != 0)
+        palette.Entries[i] = 0xFF000000u | static_cast<std::uint32_t>((sum[0] + sum[3] / 2) / sum[3]) << 16 |
+                             static_cast<std::uint32_t>((sum[1] + sum[3] / 2) / sum[3]) << 8 |
+                             static_cast<std::uint32_t>((sum[2] + sum[3] / 2) / sum[3]);
+      else if (next_far < farthest.size())
+        palette.Entries[i] = 0xFF000000u | farthest[next_far++].second;
+    }
+  }
 }
 
 // 6 x 7 x 6 levels of red, green and blue, evenly spaced: for an engine without optimal
@@ -66,7 +124,7 @@ int ChoosePalette(Gdiplus::GpBitmap* bitmap, const Survey& survey, Gdiplus::Colo
   palette.Count = kMaxColours;
   if (survey.Few(transparent)) {
     palette.Count = 0;
-    for (const std::uint32_t colour : survey.colours) palette.Entries[palette.Count++] = colour;
+    for (const std::uint32_t colour : survey.colours) palette.Entries[palette.Count++] = 0xFF000000u | colour;
     if (transparent) palette.Entries[palette.Count++] = 0;
   } else if (PIXET_CALL(GdipInitializePalette, &palette, Gdiplus::PaletteTypeOptimal, kMaxColours, transparent ? TRUE : FALSE,
                  bitmap) != Gdiplus::Ok ||
@@ -82,6 +140,7 @@ int ChoosePalette(Gdiplus::GpBitmap* bitmap, const Survey& survey, Gdiplus::Colo
       palette.Entries[i] |= 0xFF000000u;
   }
   palette.Flags = index >= 0 ? Gdiplus::PaletteFlagsHasAlpha : 0;
+  if (!survey.Few(transparent)) Refine(survey.sample, palette, index);
   return index;
 }
 
@@ -113,8 +172,7 @@ class NearestEntry {
     long best_distance = -1;
     for (UINT i = 0; i < palette_.Count; ++i) {
       if (static_cast<int>(i) == skip_) continue;
-      const long dr = Red(i) - r, dg = Green(i) - g, db = Blue(i) - b;
-      const long distance = 2 * dr * dr + 4 * dg * dg + 3 * db * db;  // weighted as the eye sees
+      const long distance = Distance(palette_.Entries[i], static_cast<std::uint32_t>(r << 16 | g << 8 | b));
       if (best_distance < 0 || distance < best_distance) {
         best = static_cast<int>(i);
         best_distance = distance;

@@ -82,6 +82,36 @@ for f in bmp:BMP jpg:JPEG png:PNG tif:TIFF; do
   t "to-${f%:*}" 0 "wrote to.${f%:*}" "to.${f%:*}" "${f#*:} 64x48" convert photo.png "to.${f%:*}"
 done
 t to-gif 0 'wrote palette.gif' palette.gif 'GIF 40x30' convert palette.png palette.gif
+# GIF from any source: a photo, a grey copy, an alpha image, one pixel, one row of 300
+# colours, 400 colours, a batch.
+convert -size 1x1 xc:'#336699' PNG24:dot.png
+convert -size 300x1 gradient:red-blue PNG24:line.png
+convert -size 20x20 xc: -sparse-color barycentric '0,0 red 19,0 blue 0,19 lime' -depth 8 PNG24:colours.png
+t gif-photo 0 'wrote photo.gif' photo.gif 'GIF 64x48' convert photo.jpg photo.gif
+t gif-gray 0 'wrote gray.gif' gray.gif 'GIF 64x48 gray' gray photo.jpg gray.gif
+t gif-alpha 0 'wrote alpha.gif' alpha.gif 'GIF 32x32' convert transparent.png alpha.gif
+t gif-dot 0 'wrote dot.gif' dot.gif 'GIF 1x1' convert dot.png dot.gif
+t gif-line 0 'wrote line.gif' line.gif 'GIF 300x1' convert line.png line.gif
+t gif-colours 0 'wrote colours.gif' colours.gif 'GIF 20x20' convert colours.png colours.gif
+t gif-batch 0 'wrote gifs.halves.gif' gifs/halves.gif 'GIF 40x30' convert photo.png halves.png --to gifs --ext gif
+# Each as close to its source as ImageMagick's own GIF of it, less 1 dB (PSNR); up to 256
+# colours exactly; fully transparent pixels still so, the others opaque and unchanged.
+psnr() { local out; out=$(compare -metric PSNR "$1" "$2" null: 2>&1); awk '{ print ($1 == "inf" ? 999 : $1) }' <<<"$out"; }
+same() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = 0 ]; }
+if [ "$mode" = full ]; then
+  for pair in photo.jpg:photo.gif line.png:line.gif colours.png:colours.gif photo.png:gifs/photo.gif; do
+    src=${pair%:*} gif=${pair#*:}
+    convert "$src" "im-${gif//\//-}" && ours=$(psnr "$src" "$gif") && theirs=$(psnr "$src" "im-${gif//\//-}") &&
+      awk -v a="$ours" -v b="$theirs" 'BEGIN { exit !(a >= b - 1) }' ||
+      { echo "FAIL $gif: PSNR ${ours:-?} dB against ${theirs:-?} dB for ImageMagick's"; failed=$((failed + 1)); }
+  done
+  for pair in dot.png:dot.gif halves.png:gifs/halves.gif; do
+    same "${pair%:*}" "${pair#*:}" || { echo "FAIL ${pair#*:} lost colours of ${pair%:*}"; failed=$((failed + 1)); }
+  done
+  for f in transparent.png alpha.gif; do convert "$f" -alpha extract "$f.alpha.pgm" && convert "$f" -background black -flatten "$f.rgb.ppm"; done
+  same transparent.png.alpha.pgm alpha.gif.alpha.pgm && same transparent.png.rgb.ppm alpha.gif.rgb.ppm ||
+    { echo "FAIL alpha.gif: transparency or colours differ from transparent.png"; failed=$((failed + 1)); }
+fi
 t bad-ext 1 'message: Invalid Format!' photo.xyz absent convert photo.png photo.xyz
 t not-image 1 'no file at broken.png' broken.png absent convert not-image.png broken.png
 t stale 1 'left stale.png as it was' stale.png 'PNG 64x48' convert missing.png stale.png
