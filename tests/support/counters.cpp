@@ -36,7 +36,8 @@ std::atomic<HandleCounter*> g_handles{nullptr};
   X(GdipCreateFromHDC, Gdiplus::DllExports::GdipCreateFromHDC)                           \
   X(GdipGetImageGraphicsContext, Gdiplus::DllExports::GdipGetImageGraphicsContext)       \
   X(GdipCreateBitmapFromStream, Gdiplus::DllExports::GdipCreateBitmapFromStream)         \
-  X(GdipCreateBitmapFromHBITMAP, Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP)
+  X(GdipCreateBitmapFromHBITMAP, Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP)       \
+  X(GdipInitializePalette, Gdiplus::DllExports::GdipInitializePalette)
 
 enum class Role { Plain, Startup, Shutdown, Makes, MakesFromStream, MakesHbitmap, Disposes, Saves };
 
