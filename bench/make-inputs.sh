@@ -24,6 +24,9 @@ photo() {  # photo SIZE OUT
 }
 photo "$size" PNG24:large.png
 "$im" large.png -quality 90 large.jpg
+# Smaller photos for the GIF rows: 1 and 6 megapixels.
+photo 1224x816 PNG24:gif1.png && "$im" gif1.png -quality 90 gif1.jpg && rm gif1.png
+photo 3000x2000 PNG24:gif6.png && "$im" gif6.png -quality 90 gif6.jpg && rm gif6.png
 "$im" large.png BMP3:large.bmp
 photo "${icon}x${icon}" PNG24:icon.png
 "$im" icon.png -quality 90 icon.jpg

@@ -35,4 +35,7 @@ for _ in $(seq 50); do python3 -c "import socket; socket.create_connection(('127
 echo "== whole processes"
 "$here/scripts/with-display.sh" "$prefix" bash "$here/bench/whole-process.sh" "$build/bin/pixet-cli.exe" "$data" \
   "${PIXET_CLI_RUNS:-5}"
+echo "== GIF from photos and alpha (quality against ImageMagick, time against PNG, peak memory)"
+"$here/scripts/with-display.sh" "$prefix" bash "$here/bench/gif.sh" "$build/bin/pixet-cli.exe" "$data" \
+  "${PIXET_CLI_RUNS:-5}" || echo "gif.sh: a row is below its target"
 echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -26,7 +26,12 @@ struct Palette {
       std::vector<unsigned char>(sizeof(Gdiplus::ColorPalette) + (kMaxColours - 1) * sizeof(Gdiplus::ARGB));
 };
 
-// What the palette needs to know of the source's pixels: whether any is fully transparent,
+// A GIF pixel is transparent or opaque: a pixel more transparent than opaque (alpha under
+// half, fully transparent ones among them) becomes transparent, as ImageMagick's and the
+// engine's own conversions (at 50%) make it; the others keep their colour.
+bool IsClear(std::uint32_t argb) { return (argb >> 24) < 0x80; }
+
+// What the palette needs to know of the source's pixels: whether any is clear,
 // and its opaque colours when they are few enough to be the palette themselves.
 struct Survey {
   bool transparent = false;
@@ -42,7 +47,7 @@ Survey SurveyPixels(const engine::BitmapPixels& pixels, UINT width, UINT height)
   for (UINT y = 0; y < height; ++y) {
     const auto* row = reinterpret_cast<const std::uint32_t*>(pixels.row(y));
     for (UINT x = 0; x < width; ++x, ++n) {
-      if ((row[x] >> 24) == 0) {
+      if (IsClear(row[x])) {
         survey.transparent = true;
         continue;
       }
@@ -117,7 +122,7 @@ void UniformPalette(Gdiplus::ColorPalette& palette) {
 
 // The source's own colours when they fit; else the engine's optimal palette for `bitmap`
 // (whose entries are approximations even for few colours), or the uniform one. A transparent
-// entry is included when the survey found a transparent pixel, and the others are made fully
+// entry is included when the survey found a clear pixel, and the others are made fully
 // opaque. Gives the transparent entry's index, or -1.
 int ChoosePalette(Gdiplus::GpBitmap* bitmap, const Survey& survey, Gdiplus::ColorPalette& palette) {
   const bool transparent = survey.transparent;
@@ -189,7 +194,7 @@ class NearestEntry {
 
 // Maps the source's pixels onto `palette` with Floyd-Steinberg error diffusion (of three
 // quarters of the error), writing the
-// entries into `target`'s rows. Fully transparent pixels take `transparent` and pass on no
+// entries into `target`'s rows. Clear pixels take `transparent` and pass on no
 // error.
 void Diffuse(const engine::BitmapPixels& source, const engine::BitmapPixels& target, UINT width, UINT height,
              const Gdiplus::ColorPalette& palette, int transparent) {
@@ -202,7 +207,7 @@ void Diffuse(const engine::BitmapPixels& source, const engine::BitmapPixels& tar
     std::fill(next.begin(), next.end(), 0);
     for (UINT x = 0; x < width; ++x) {
       const std::uint32_t pixel = in[x];
-      if (transparent >= 0 && (pixel >> 24) == 0) {
+      if (transparent >= 0 && IsClear(pixel)) {
         out[x] = static_cast<BYTE>(transparent);
         continue;
       }
@@ -254,9 +259,9 @@ bool MakeIndexed(Gdiplus::GpImage* source, IndexedImage& indexed) {
   Palette palette;
   indexed.transparent = ChoosePalette(bitmap, survey, palette.get());
   const bool transparent = survey.transparent;
-  // Under 1% opaque counts as transparent: the engine's nearest to "fully".
+  // Under 50% opaque counts as clear, as IsClear has it.
   if (PIXET_CALL(GdipBitmapConvertFormat, bitmap, PixelFormat8bppIndexed, Gdiplus::DitherTypeErrorDiffusion,
-                 Gdiplus::PaletteTypeCustom, &palette.get(), transparent ? 1.0f : 0.0f) == Gdiplus::Ok)
+                 Gdiplus::PaletteTypeCustom, &palette.get(), transparent ? 50.0f : 0.0f) == Gdiplus::Ok)
     return true;
   PIXET_CALL(GdipCreateBitmapFromScan0, static_cast<INT>(width), static_cast<INT>(height), 0,
              PixelFormat8bppIndexed, nullptr, indexed.made.put());
