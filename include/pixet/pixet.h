@@ -124,6 +124,13 @@ class PIXET_API Pixet {
   // Every failure of the download returns 0 after its message box.
   virtual std::int32_t LoadImageFromWeb(PixetHostWindow* window, const char* address, std::int16_t control);
 
+  // UTF-16 forms. A name given as UTF-16 stays UTF-16 to the engine and the file system,
+  // so any name a file can have is taken; results, messages and files are those of the
+  // ANSI form for the same name (whose text is turned into UTF-16 once, from the system
+  // code page, and then shares this code).
+  virtual std::int32_t ConvertImageW(const wchar_t* source, const wchar_t* target);
+  virtual std::int32_t ConvertToGrayscaleImageW(const wchar_t* source, const wchar_t* target);
+
   // The limits of LoadImageFromWeb, per object; they are not fields of the object (its
   // layout is fixed) but kept beside it, and Destruct (or deleting it) forgets them. A
   // value of 0 or less restores the default. Safe to call from any thread.

@@ -172,6 +172,16 @@ PIXET_C_API int PIXET_C_CALL PixetGetWebTimeout(PixetObject* object);
 PIXET_C_API void PIXET_C_CALL PixetSetWebSizeLimit(PixetObject* object, unsigned int bytes);
 PIXET_C_API unsigned int PIXET_C_CALL PixetGetWebSizeLimit(PixetObject* object);
 
+/* ---- UTF-16 names (after the slots) ------------------------------------------------ */
+
+/* The UTF-16 forms of PixetConvertImage and PixetConvertToGrayscaleImage: any name a
+ * file can have, kept UTF-16 to the engine and the file system; results, messages and
+ * files as the ANSI forms' for the same name. From C#, a string marshalled as LPWStr;
+ * from Python, ctypes.c_wchar_p. */
+PIXET_C_API int PIXET_C_CALL PixetConvertImageW(PixetObject* object, const wchar_t* source, const wchar_t* target);
+PIXET_C_API int PIXET_C_CALL PixetConvertToGrayscaleImageW(PixetObject* object, const wchar_t* source,
+                                                           const wchar_t* target);
+
 #ifdef __cplusplus
 }
 #endif

@@ -7,9 +7,9 @@
 
 namespace pixet {
 
-Conversion::Conversion(Pixet& pixet, const char* source, const char* target) {
+Conversion::Conversion(Pixet& pixet, const std::wstring& source, const std::wstring& target) {
   if (pixet.ENGINELOADED == 0) return;
-  if (text::Clip(target).size() > kMaxTargetChars) return;
+  if (target.size() > kMaxTargetChars) return;
   session_.emplace();
   if (!session_->started()) return;
   source_.emplace(source);  // before the extension is looked at

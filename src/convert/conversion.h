@@ -21,9 +21,10 @@ namespace pixet {
 // started, or the start-up failure or "Invalid Format!" has been shown.
 class Conversion {
  public:
-  Conversion(Pixet& pixet, const char* source, const char* target);
+  // `source` and `target` with their trailing blanks removed.
+  Conversion(Pixet& pixet, const std::wstring& source, const std::wstring& target);
   bool ready() const { return ready_; }
-  const std::string& source_file() const { return source_->file(); }
+  const std::wstring& source_file() const { return source_->file(); }
   const GUID* encoder() const { return &encoder_; }
 
  private:

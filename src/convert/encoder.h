@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 namespace pixet {
 
@@ -12,5 +13,6 @@ constexpr std::size_t kMaxTargetChars = 255;
 // The MIME type that the target name's extension selects (letter case and trailing blanks
 // aside), or null when the extension is not one of .BMP .JPG .JPEG .PNG .TIFF .TIF .GIF.
 const char* MimeTypeForTarget(const char* target);
+const char* MimeTypeForTarget(const std::wstring& target);
 
 }  // namespace pixet

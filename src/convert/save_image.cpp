@@ -5,7 +5,6 @@
 #include "convert/encoder.h"
 #include "convert/gif_transparency.h"
 #include "convert/indexed_image.h"
-#include "core/owned_wide.h"
 
 namespace pixet {
 
@@ -25,17 +24,17 @@ bool ReadsBack(const WCHAR* name, Gdiplus::GpImage* image) {
 
 }  // namespace
 
-bool SaveImage(Gdiplus::GpImage* image, const char* target, const GUID* encoder) {
-  const OwnedWide wide = ToWide(target);
+bool SaveImage(Gdiplus::GpImage* image, const std::wstring& target, const GUID* encoder) {
+  const WCHAR* name = target.c_str();
   const char* mime = MimeTypeForTarget(target);
   if (mime == nullptr || std::strcmp(mime, "image/gif") != 0)
-    return PIXET_CALL(GdipSaveImageToFile, image, wide.get(), encoder, nullptr) == Gdiplus::Ok;
+    return PIXET_CALL(GdipSaveImageToFile, image, name, encoder, nullptr) == Gdiplus::Ok;
   IndexedImage indexed;
   if (!MakeIndexed(image, indexed) ||
-      PIXET_CALL(GdipSaveImageToFile, indexed.image, wide.get(), encoder, nullptr) != Gdiplus::Ok)
+      PIXET_CALL(GdipSaveImageToFile, indexed.image, name, encoder, nullptr) != Gdiplus::Ok)
     return false;
-  if (indexed.transparent >= 0 && !MarkGifTransparency(wide.get(), indexed.transparent)) return false;
-  return ReadsBack(wide.get(), indexed.image);
+  if (indexed.transparent >= 0 && !MarkGifTransparency(name, indexed.transparent)) return false;
+  return ReadsBack(name, indexed.image);
 }
 
 }  // namespace pixet

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "core/engine.h"
 
 namespace pixet {
@@ -11,6 +13,6 @@ namespace pixet {
 // (MakeIndexed), its transparent entry marked, and must read back as an image of the same
 // size. False when any step fails, as when the engine's save fails. Inside the caller's
 // engine session.
-bool SaveImage(Gdiplus::GpImage* image, const char* target, const GUID* encoder);
+bool SaveImage(Gdiplus::GpImage* image, const std::wstring& target, const GUID* encoder);
 
 }  // namespace pixet

@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <iterator>
 
 #include "base/unique_any.h"
 #include "base/whole_file.h"
@@ -53,15 +54,16 @@ bool WriteControlImage(short field, auto_delete_file& written) {
 
 }  // namespace
 
-ResolvedSource::ResolvedSource(const char* source) {
-  const short field = ControlNumberOf(source);
+ResolvedSource::ResolvedSource(const std::wstring& source) {
+  const std::string digits = text::AsciiOnly(source);  // a control number is ASCII
+  const short field = digits.empty() ? 0 : ControlNumberOf(digits.c_str());
   if (field == 0) {
-    file_ = text::Clip(source);
+    file_ = source;
     return;
   }
   lock_.emplace();
   // Without a fresh file, no name: the engine then loads nothing, as from a missing file.
-  if (WriteControlImage(field, written_)) file_ = kControlImageFile;
+  if (WriteControlImage(field, written_)) file_.assign(std::begin(kControlImageFile), std::end(kControlImageFile) - 1);
 }
 
 }  // namespace pixet

@@ -21,16 +21,17 @@ inline constexpr char kControlImageFile[] = "_vb_.xac";
 // and no lock is taken.
 class ResolvedSource {
  public:
-  explicit ResolvedSource(const char* source);
+  // `source` with its trailing blanks removed.
+  explicit ResolvedSource(const std::wstring& source);
   ResolvedSource(const ResolvedSource&) = delete;
   ResolvedSource& operator=(const ResolvedSource&) = delete;
 
-  const std::string& file() const { return file_; }
+  const std::wstring& file() const { return file_; }
 
  private:
   std::optional<WorkingFilesLock> lock_;  // released after written_ has deleted the file
   auto_delete_file written_;
-  std::string file_;
+  std::wstring file_;
 };
 
 // The field number that `source` names, or 0 when it is a file name.

@@ -1,5 +1,7 @@
 #include "core/text.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -13,6 +15,32 @@ std::string Clip(const char* text) {
   std::size_t n = std::strlen(text);
   while (n > 0 && text[n - 1] == ' ') --n;
   return std::string(text, n);
+}
+
+std::wstring Clip(const wchar_t* text) {
+  if (text == nullptr) return {};
+  std::wstring s(text);
+  s.erase(s.find_last_not_of(L' ') + 1);
+  return s;
+}
+
+std::wstring WideFromAnsi(const char* text) {
+  const std::string clipped = Clip(text);
+  if (clipped.empty()) return {};
+  const int n = ::MultiByteToWideChar(CP_ACP, 0, clipped.data(), static_cast<int>(clipped.size()), nullptr, 0);
+  if (n <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, clipped.data(), static_cast<int>(clipped.size()), &wide[0], n);
+  return wide;
+}
+
+std::string AsciiOnly(const std::wstring& text) {
+  std::string narrow;
+  for (const wchar_t c : text) {
+    if (c > 0x7F) return {};
+    narrow += static_cast<char>(c);
+  }
+  return narrow;
 }
 
 std::string ClipTo(const char* text, std::size_t max_chars) {

@@ -8,6 +8,13 @@ namespace pixet::text {
 
 // `text` without its trailing blanks; null counts as empty.
 std::string Clip(const char* text);
+// `text` without its trailing blanks; null counts as empty.
+std::wstring Clip(const wchar_t* text);
+// Clip, then turned to UTF-16 from the system code page: how a name given as ANSI text
+// reaches the code that every form shares. Empty when the system cannot convert it.
+std::wstring WideFromAnsi(const char* text);
+// Text with nothing but ASCII: the same characters as narrow text; otherwise empty.
+std::string AsciiOnly(const std::wstring& text);
 // Clip, then cut to at most `max_chars` characters.
 std::string ClipTo(const char* text, std::size_t max_chars);
 std::string Upper(std::string s);

@@ -248,4 +248,12 @@ unsigned int PIXET_C_CALL PixetGetWebSizeLimit(PixetObject* object) {
   return GuardedCall(object, 0u, [](Pixet& p) { return p.WebSizeLimit(); });
 }
 
+int PIXET_C_CALL PixetConvertImageW(PixetObject* object, const wchar_t* source, const wchar_t* target) {
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.ConvertImageW(source, target); });
+}
+
+int PIXET_C_CALL PixetConvertToGrayscaleImageW(PixetObject* object, const wchar_t* source, const wchar_t* target) {
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.ConvertToGrayscaleImageW(source, target); });
+}
+
 }  // extern "C"

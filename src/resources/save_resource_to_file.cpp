@@ -36,7 +36,7 @@ std::int32_t SaveResource(Pixet& self, const char* name, const char* file, const
   GUID encoder{};
   self.GetEncoderClsid(mime, &encoder);
   if (!image) return 1;  // nothing to write; the lookup said why, if anything needed saying
-  return SaveImage(image.get(), file, &encoder) ? 1 : 0;
+  return SaveImage(image.get(), text::WideFromAnsi(file), &encoder) ? 1 : 0;
 }
 
 }  // namespace

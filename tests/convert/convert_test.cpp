@@ -4,7 +4,10 @@
 #include <cstdlib>
 #include <string>
 #include <tuple>
+#include <utility>
+#include <vector>
 
+#include "pixet/pixet_c.h"
 #include "support/fixture.h"
 
 using namespace pixet::testing;
@@ -89,6 +92,54 @@ TEST_F(Convert, GifFromAnySource) {
   EXPECT_EQ(pixet_->ConvertImage(Sample("photo.png").c_str(), "header.gif"), 0) << "a GIF that does not read back";
   EXPECT_EQ(pixet_->ConvertToGrayscaleImage(Sample("photo.png").c_str(), "header.gif"), 0);
   for (const char* file : {"ours.gif", "engine.gif", "logo.gif", "uniform.gif", "header.gif"}) RemoveFile(file);
+}
+
+// Names outside the system code page (Cyrillic, Greek, Chinese, and characters outside the
+// Basic Multilingual Plane), in a folder so named too, through the UTF-16 forms of the C++
+// class and of the C functions. The ANSI forms, given the same names as the code page holds
+// them ('?' for what it lacks), find no source, as for a missing file, and write nothing.
+TEST_F(Convert, AnyNameThroughTheUtf16Forms) {
+  const std::wstring folder = L"names-\u0438\u043c\u044f-\u03a9-\u56fe";
+  ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+  const std::string photo = Sample("photo.png");
+  const std::wstring wide_photo(photo.begin(), photo.end());  // the samples' paths are ASCII
+  const auto files_in_folder = [&] {
+    std::vector<std::wstring> files;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return files;
+    do if (found.cFileName[0] != L'.') files.push_back(found.cFileName); while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return files;
+  };
+  const auto ansi = [](const std::wstring& wide) {
+    char text[MAX_PATH] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, text, MAX_PATH, nullptr, nullptr);
+    return std::string(text);
+  };
+  for (const std::wstring stem : {L"\u0444\u043e\u0442\u043e", L"\u03c6\u03c9\u03c4\u03bf", L"\u7167\u7247",
+                                  L"\U0001F5BC\U0001F600"}) {
+    const std::wstring source = folder + L"\\" + stem + L".png", gif = folder + L"\\" + stem + L" out.gif",
+                       grey = folder + L"\\" + stem + L" grey.jpg";
+    ASSERT_TRUE(::CopyFileW(wide_photo.c_str(), source.c_str(), FALSE));
+    EXPECT_EQ(pixet_->ConvertImageW(source.c_str(), (gif + L"  ").c_str()), 1);  // trailing blanks go, as in ANSI
+    EXPECT_EQ(PixetConvertToGrayscaleImageW(pixet_.get(), source.c_str(), grey.c_str()), 1);
+    for (const auto& [written, format] : {std::pair{gif, "gif"}, {grey, "jpeg"}}) {
+      ASSERT_TRUE(::CopyFileW(written.c_str(), L"utf16-check", FALSE)) << format;
+      const DecodedImage out = Decode("utf16-check");
+      RemoveFile("utf16-check");
+      EXPECT_EQ(out.format + " " + std::to_string(out.width) + "x" + std::to_string(out.height),
+                std::string(format) + " 64x48");
+    }
+    const std::vector<std::wstring> before = files_in_folder();
+    EXPECT_EQ(pixet_->ConvertImage(ansi(source).c_str(), ansi(folder + L"\\" + stem + L" ansi.png").c_str()), 1);
+    EXPECT_EQ(PixetConvertToGrayscaleImage(pixet_.get(), ansi(source).c_str(), ansi(stem + L" ansi.png").c_str()), 1);
+    EXPECT_EQ(files_in_folder(), before) << "the ANSI forms wrote something";
+    EXPECT_EQ(::GetFileAttributesA(ansi(stem + L" ansi.png").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(TakeMessages(), std::vector<std::string>{});
+  }
+  for (const std::wstring& file : files_in_folder()) ::DeleteFileW((folder + L"\\" + file).c_str());
+  EXPECT_TRUE(::RemoveDirectoryW(folder.c_str()));
 }
 
 // White stays white, full primaries become about 89, black stays black, grey 128 becomes

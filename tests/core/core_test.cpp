@@ -30,6 +30,8 @@ TEST_F(Core, MethodsSitInTheirSlots) {
   for (std::size_t i = 0; i < slots.size(); ++i) EXPECT_EQ(slots[i], 1 + i * sizeof(void*)) << i;
   // New methods come after the destructor's two entries (complete and deleting), which follow slot 18.
   EXPECT_EQ(S(LoadImageFromWeb), 1 + 21 * sizeof(void*));
+  EXPECT_EQ(S(ConvertImageW), 1 + 22 * sizeof(void*));
+  EXPECT_EQ(S(ConvertToGrayscaleImageW), 1 + 23 * sizeof(void*));
 }
 
 TEST_F(Core, BindingFillsWhatItFindsOnceAndDestructLetsGo) {
