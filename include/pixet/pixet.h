@@ -130,6 +130,11 @@ class PIXET_API Pixet {
   // code page, and then shares this code).
   virtual std::int32_t ConvertImageW(const wchar_t* source, const wchar_t* target);
   virtual std::int32_t ConvertToGrayscaleImageW(const wchar_t* source, const wchar_t* target);
+  virtual void CaptureDesktopToBmpW(const wchar_t* file);
+  virtual void CaptureClientToBmpW(const wchar_t* file);
+  virtual void CaptureClientRectToBmpW(const wchar_t* file, std::int32_t x, std::int32_t y, std::int32_t width,
+                                       std::int32_t height);
+  virtual void CaptureWindowToBmpW(const wchar_t* file);
 
   // The limits of LoadImageFromWeb, per object; they are not fields of the object (its
   // layout is fixed) but kept beside it, and Destruct (or deleting it) forgets them. A

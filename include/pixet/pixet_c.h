@@ -174,13 +174,18 @@ PIXET_C_API unsigned int PIXET_C_CALL PixetGetWebSizeLimit(PixetObject* object);
 
 /* ---- UTF-16 names (after the slots) ------------------------------------------------ */
 
-/* The UTF-16 forms of PixetConvertImage and PixetConvertToGrayscaleImage: any name a
- * file can have, kept UTF-16 to the engine and the file system; results, messages and
- * files as the ANSI forms' for the same name. From C#, a string marshalled as LPWStr;
- * from Python, ctypes.c_wchar_p. */
+/* The UTF-16 forms of the functions of the same name without W: any name a file can
+ * have, kept UTF-16 to the engine and the file system; results, messages and files as
+ * the ANSI forms' for the same name. From C#, a string marshalled as LPWStr; from
+ * Python, ctypes.c_wchar_p. */
 PIXET_C_API int PIXET_C_CALL PixetConvertImageW(PixetObject* object, const wchar_t* source, const wchar_t* target);
 PIXET_C_API int PIXET_C_CALL PixetConvertToGrayscaleImageW(PixetObject* object, const wchar_t* source,
                                                            const wchar_t* target);
+PIXET_C_API void PIXET_C_CALL PixetCaptureDesktopToBmpW(PixetObject* object, const wchar_t* file);
+PIXET_C_API void PIXET_C_CALL PixetCaptureClientToBmpW(PixetObject* object, const wchar_t* file);
+PIXET_C_API void PIXET_C_CALL PixetCaptureClientRectToBmpW(PixetObject* object, const wchar_t* file, int x, int y,
+                                                           int width, int height);
+PIXET_C_API void PIXET_C_CALL PixetCaptureWindowToBmpW(PixetObject* object, const wchar_t* file);
 
 #ifdef __cplusplus
 }

@@ -100,23 +100,23 @@ void RealizeSystemPalette(HDC source, HDC memory, unique_hpalette& palette, uniq
 
 // The folder that holds `name` as written ("." for a bare name), where the file is made
 // before it takes the name's place.
-std::string FolderOf(const std::string& name) {
-  const std::size_t end = name.find_last_of("\\/:");
-  if (end == std::string::npos) return ".";
-  return name[end] == ':' ? name.substr(0, end + 1) + "." : name.substr(0, end + 1);
+std::wstring FolderOf(const std::wstring& name) {
+  const std::size_t end = name.find_last_of(L"\\/:");
+  if (end == std::wstring::npos) return L".";
+  return name[end] == L':' ? name.substr(0, end + 1) + L"." : name.substr(0, end + 1);
 }
 
 // A new empty file of this call's own beside `name` ("Bcr<n>.tmp" in its folder, the first
 // n free), open for writing and owned by `written`; empty when none can be made.
-unique_file CreateFileBeside(const std::string& name, auto_delete_file& written) {
+unique_file CreateFileBeside(const std::wstring& name, auto_delete_wide_file& written) {
   static std::atomic<unsigned> next{::GetTickCount()};
-  std::string folder = FolderOf(name);
-  if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
+  std::wstring folder = FolderOf(name);
+  if (folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
   for (int tries = 0; tries < 64; ++tries) {
-    char leaf[16];
-    std::snprintf(leaf, sizeof leaf, "Bcr%04X.tmp", next++ & 0xFFFFu);
-    const std::string path = folder + leaf;
-    unique_file out(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    wchar_t leaf[16];
+    std::swprintf(leaf, 16, L"Bcr%04X.tmp", next++ & 0xFFFFu);
+    const std::wstring path = folder + leaf;
+    unique_file out(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (out) {
       written.reset(path);
       return out;
@@ -129,10 +129,10 @@ unique_file CreateFileBeside(const std::string& name, auto_delete_file& written)
 // Writes the file whole and keeps it only then: a new `name` directly, an existing one by
 // way of a new temporary file beside it that takes its place when complete. A write that
 // fails (a full disk, say) leaves an existing file as it was and no other file behind.
-void WriteBmpFile(const std::string& name, const BITMAPFILEHEADER& file, const BitmapInfo256& info,
+void WriteBmpFile(const std::wstring& name, const BITMAPFILEHEADER& file, const BitmapInfo256& info,
                   const void* pixels, std::uint32_t pixel_bytes) {
-  auto_delete_file written;
-  unique_file out(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  auto_delete_wide_file written;
+  unique_file out(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (out)
     written.reset(name);
   else if (::GetLastError() == ERROR_FILE_EXISTS)
@@ -140,7 +140,7 @@ void WriteBmpFile(const std::string& name, const BITMAPFILEHEADER& file, const B
   if (!out || !WriteAll(out.get(), &file, sizeof file) || !WriteAll(out.get(), &info, sizeof info) ||
       !WriteAll(out.get(), pixels, pixel_bytes) || !CloseWritten(out))
     return;
-  if (written.get() == name || ::MoveFileExA(written.get().c_str(), name.c_str(), MOVEFILE_REPLACE_EXISTING))
+  if (written.get() == name || ::MoveFileExW(written.get().c_str(), name.c_str(), MOVEFILE_REPLACE_EXISTING))
     written.release();  // committed
 }
 
@@ -159,9 +159,14 @@ BmpCapture::~BmpCapture() {
 
 void BmpCapture::CaptureToBmp(HWND window, CaptureMode mode, std::int32_t x, std::int32_t y, std::int32_t width,
                               std::int32_t height, const char* file) {
+  if (text::Clip(file).size() > kMaxFileName) return;  // in bytes, as the name was given
+  CaptureToFile(window, mode, x, y, width, height, text::WideFromAnsi(file));
+}
+
+void BmpCapture::CaptureToFile(HWND window, CaptureMode mode, std::int32_t x, std::int32_t y, std::int32_t width,
+                               std::int32_t height, const std::wstring& name) {
   // A longer name is refused, not cut: the cut name could be another file's.
-  const std::string name = text::Clip(file);
-  if (name.size() > kMaxFileName) return;
+  if (name.empty() || name.size() > kMaxFileName) return;
   // No window or no area: there is no bitmap, and an existing file must not be replaced
   // by an empty one.
   if (window == nullptr) return;
@@ -228,6 +233,24 @@ void BmpCapture::CaptureClientRectToBmp(const char* file, std::int32_t x, std::i
 
 void BmpCapture::CaptureWindowToBmp(const char* file) {
   CaptureToBmp(CurrentWindowHandle(HostProperty::WindowHandle), CaptureWholeWindow, 0, 0, 0, 0, file);
+}
+
+void BmpCapture::CaptureDesktopToBmpW(const wchar_t* file) {
+  CaptureToFile(::GetDesktopWindow(), CaptureWholeWindow, 0, 0, 0, 0, text::Clip(file));
+}
+
+void BmpCapture::CaptureClientToBmpW(const wchar_t* file) {
+  CaptureToFile(CurrentWindowHandle(HostProperty::ClientAreaHandle), CaptureClientArea, 0, 0, 0, 0, text::Clip(file));
+}
+
+void BmpCapture::CaptureClientRectToBmpW(const wchar_t* file, std::int32_t x, std::int32_t y, std::int32_t width,
+                                         std::int32_t height) {
+  CaptureToFile(CurrentWindowHandle(HostProperty::ClientAreaHandle), CaptureRectangle, x, y, width, height,
+                text::Clip(file));
+}
+
+void BmpCapture::CaptureWindowToBmpW(const wchar_t* file) {
+  CaptureToFile(CurrentWindowHandle(HostProperty::WindowHandle), CaptureWholeWindow, 0, 0, 0, 0, text::Clip(file));
 }
 
 }  // namespace pixet

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 namespace pixet {
 
@@ -41,10 +42,22 @@ class BmpCapture {
                                       std::int32_t height);
   virtual void CaptureWindowToBmp(const char* file);
 
+  // The UTF-16 forms, after the slots: the same captures to a name given as UTF-16.
+  void CaptureDesktopToBmpW(const wchar_t* file);
+  void CaptureClientToBmpW(const wchar_t* file);
+  void CaptureClientRectToBmpW(const wchar_t* file, std::int32_t x, std::int32_t y, std::int32_t width,
+                               std::int32_t height);
+  void CaptureWindowToBmpW(const wchar_t* file);
+
   // Removes the file named in GRADIENTFILE.
   virtual ~BmpCapture();
 
   char GRADIENTFILE[128];
+
+ private:
+  // What every form does, on a name with its trailing blanks removed.
+  void CaptureToFile(HWND window, CaptureMode mode, std::int32_t x, std::int32_t y, std::int32_t width,
+                     std::int32_t height, const std::wstring& name);
 };
 
 }  // namespace pixet

@@ -29,3 +29,29 @@ void Pixet::CaptureWindowToBmp(const char* file) {
     if (pixet::BmpCapture* capture = pixet::capture::ProcessCapture()) capture->CaptureWindowToBmp(file);
   });
 }
+
+void Pixet::CaptureDesktopToBmpW(const wchar_t* file) {
+  pixet::Guarded([&] {
+    if (pixet::BmpCapture* capture = pixet::capture::ProcessCapture()) capture->CaptureDesktopToBmpW(file);
+  });
+}
+
+void Pixet::CaptureClientToBmpW(const wchar_t* file) {
+  pixet::Guarded([&] {
+    if (pixet::BmpCapture* capture = pixet::capture::ProcessCapture()) capture->CaptureClientToBmpW(file);
+  });
+}
+
+void Pixet::CaptureClientRectToBmpW(const wchar_t* file, std::int32_t x, std::int32_t y, std::int32_t width,
+                                    std::int32_t height) {
+  pixet::Guarded([&] {
+    if (pixet::BmpCapture* capture = pixet::capture::ProcessCapture())
+      capture->CaptureClientRectToBmpW(file, x, y, width, height);
+  });
+}
+
+void Pixet::CaptureWindowToBmpW(const wchar_t* file) {
+  pixet::Guarded([&] {
+    if (pixet::BmpCapture* capture = pixet::capture::ProcessCapture()) capture->CaptureWindowToBmpW(file);
+  });
+}

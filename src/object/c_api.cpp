@@ -256,4 +256,21 @@ int PIXET_C_CALL PixetConvertToGrayscaleImageW(PixetObject* object, const wchar_
   return GuardedCall(object, 0, [&](Pixet& p) { return p.ConvertToGrayscaleImageW(source, target); });
 }
 
+void PIXET_C_CALL PixetCaptureDesktopToBmpW(PixetObject* object, const wchar_t* file) {
+  GuardedCall(object, [&](Pixet& p) { p.CaptureDesktopToBmpW(file); });
+}
+
+void PIXET_C_CALL PixetCaptureClientToBmpW(PixetObject* object, const wchar_t* file) {
+  GuardedCall(object, [&](Pixet& p) { p.CaptureClientToBmpW(file); });
+}
+
+void PIXET_C_CALL PixetCaptureClientRectToBmpW(PixetObject* object, const wchar_t* file, int x, int y, int width,
+                                               int height) {
+  GuardedCall(object, [&](Pixet& p) { p.CaptureClientRectToBmpW(file, x, y, width, height); });
+}
+
+void PIXET_C_CALL PixetCaptureWindowToBmpW(PixetObject* object, const wchar_t* file) {
+  GuardedCall(object, [&](Pixet& p) { p.CaptureWindowToBmpW(file); });
+}
+
 }  // extern "C"

@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <string>
 
+#include "pixet/pixet_c.h"
 #include "support/fixture.h"
 
 using namespace pixet::testing;
@@ -109,6 +111,50 @@ TEST_F(Capture, EachMethodSavesItsAreaAsTheScreenShowsIt) {
     Check("window-" + w, [&](const char* f) { pixet_->CaptureWindowToBmp(f); }, {outer.left, outer.top},
           {outer_width + (outer_width % 4 == 3), outer.bottom - outer.top});
   }
+}
+
+// The UTF-16 forms (C++ and C) write the same files to names that no code page holds, in a
+// folder so named (each read back here through an ASCII copy); the ANSI forms, given those
+// names as the code page holds them, write nothing.
+TEST_F(Capture, Utf16FormsTakeAnyName) {
+  const std::wstring folder = L"capture-\u0444\u043e\u0442\u043e-\u56fe-\U0001F5BC";
+  ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+  const std::wstring name = folder + L"\\\u03b5\u03b9\u03ba\u03cc\u03bd\u03b1.bmp";
+  const auto through = [&](std::function<void(const wchar_t*)> capture) {
+    return [=](const char* f) {
+      capture((name + L"  ").c_str());
+      std::string copy(f);
+      copy.erase(copy.find_last_not_of(' ') + 1);
+      ::CopyFileW(name.c_str(), std::wstring(copy.begin(), copy.end()).c_str(), FALSE);  // an ASCII path
+      ::DeleteFileW(name.c_str());
+    };
+  };
+  host_.ResizeWindow(window_, 321, 240);
+  Pump();
+  RECT outer;
+  ::GetWindowRect(host_.WindowHwnd(window_), &outer);
+  const int outer_width = outer.right - outer.left;
+  Check("utf16-desktop", through([&](const wchar_t* f) { pixet_->CaptureDesktopToBmpW(f); }), {0, 0},
+        {::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)});
+  Check("utf16-client", through([&](const wchar_t* f) { PixetCaptureClientToBmpW(pixet_.get(), f); }), OnScreen({0, 0}),
+        {321, 240});
+  Check("utf16-rectangle", through([&](const wchar_t* f) { pixet_->CaptureClientRectToBmpW(f, 157, 57, 7, 6); }),
+        OnScreen({157, 57}), {7, 6});
+  Check("utf16-window", through([&](const wchar_t* f) { PixetCaptureWindowToBmpW(pixet_.get(), f); }),
+        {outer.left, outer.top}, {outer_width + (outer_width % 4 == 3), outer.bottom - outer.top});
+  char ansi[MAX_PATH] = {};
+  ::WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, ansi, MAX_PATH, nullptr, nullptr);
+  pixet_->CaptureClientToBmp(ansi);
+  PixetCaptureWindowToBmp(pixet_.get(), ansi);
+  WIN32_FIND_DATAW found;
+  const HANDLE search = ::FindFirstFileW((folder + L"\\*.*").c_str(), &found);
+  int entries = 0;
+  if (search != INVALID_HANDLE_VALUE) {
+    do ++entries; while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+  }
+  EXPECT_EQ(entries, 2) << "only . and ..: the ANSI forms wrote something";
+  EXPECT_TRUE(::RemoveDirectoryW(folder.c_str()));
 }
 
 TEST_F(Capture, NothingCapturedWritesNothing) {

@@ -211,7 +211,9 @@ TEST_F(PixetTest, CFunctionsOnANullObjectGiveZeroAndDoNothing) {
       PIXET_ROW(PixetUsedResourceCount(o)), PIXET_ROW(PixetUsedResourceName(o, 0)),
       PIXET_ROW(PixetLoadImageFromWeb(o, window_, web.c_str(), kImage)), PIXET_VOID(PixetSetWebTimeout(o, 10)),
       PIXET_ROW(PixetGetWebTimeout(o)), PIXET_VOID(PixetSetWebSizeLimit(o, 10)), PIXET_ROW(PixetGetWebSizeLimit(o)),
-      PIXET_ROW(PixetConvertImageW(o, L"a.png", L"b.png")), PIXET_ROW(PixetConvertToGrayscaleImageW(o, L"a.png", L"c.png"))};
+      PIXET_ROW(PixetConvertImageW(o, L"a.png", L"b.png")), PIXET_ROW(PixetConvertToGrayscaleImageW(o, L"a.png", L"c.png")),
+      PIXET_VOID(PixetCaptureDesktopToBmpW(o, L"d.bmp")), PIXET_VOID(PixetCaptureClientToBmpW(o, L"c.bmp")),
+      PIXET_VOID(PixetCaptureClientRectToBmpW(o, L"r.bmp", 0, 0, 5, 5)), PIXET_VOID(PixetCaptureWindowToBmpW(o, L"w.bmp"))};
 #undef PIXET_ROW
 #undef PIXET_VOID
   for (const auto& [call, run] : rows) EXPECT_EQ(run(), 0) << call;

@@ -126,6 +126,13 @@ struct delete_file_traits {
   static void Close(const std::string& name) noexcept { ::DeleteFileA(name.c_str()); }
 };
 using auto_delete_file = unique_any<delete_file_traits>;
+// The same for a file named in UTF-16.
+struct delete_wide_file_traits {
+  using value_type = std::wstring;
+  static std::wstring Invalid() noexcept { return {}; }
+  static void Close(const std::wstring& name) noexcept { ::DeleteFileW(name.c_str()); }
+};
+using auto_delete_wide_file = unique_any<delete_wide_file_traits>;
 
 // A DC taken from a window (or from the screen, with no window): ReleaseDC needs the
 // window as well.
