@@ -135,6 +135,8 @@ class PIXET_API Pixet {
   virtual void CaptureClientRectToBmpW(const wchar_t* file, std::int32_t x, std::int32_t y, std::int32_t width,
                                        std::int32_t height);
   virtual void CaptureWindowToBmpW(const wchar_t* file);
+  virtual std::intptr_t ImageHandleFromResourceW(const wchar_t* name, const wchar_t* module = nullptr);
+  virtual std::int32_t SaveResourceToFileW(const wchar_t* name, const wchar_t* file, const wchar_t* module = nullptr);
 
   // The limits of LoadImageFromWeb, per object; they are not fields of the object (its
   // layout is fixed) but kept beside it, and Destruct (or deleting it) forgets them. A

@@ -186,6 +186,10 @@ PIXET_C_API void PIXET_C_CALL PixetCaptureClientToBmpW(PixetObject* object, cons
 PIXET_C_API void PIXET_C_CALL PixetCaptureClientRectToBmpW(PixetObject* object, const wchar_t* file, int x, int y,
                                                            int width, int height);
 PIXET_C_API void PIXET_C_CALL PixetCaptureWindowToBmpW(PixetObject* object, const wchar_t* file);
+PIXET_C_API PixetIntPtr PIXET_C_CALL PixetImageHandleFromResourceW(PixetObject* object, const wchar_t* name,
+                                                                   const wchar_t* module);
+PIXET_C_API int PIXET_C_CALL PixetSaveResourceToFileW(PixetObject* object, const wchar_t* name, const wchar_t* file,
+                                                      const wchar_t* module);
 
 #ifdef __cplusplus
 }

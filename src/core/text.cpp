@@ -24,14 +24,24 @@ std::wstring Clip(const wchar_t* text) {
   return s;
 }
 
-std::wstring WideFromAnsi(const char* text) {
-  const std::string clipped = Clip(text);
-  if (clipped.empty()) return {};
-  const int n = ::MultiByteToWideChar(CP_ACP, 0, clipped.data(), static_cast<int>(clipped.size()), nullptr, 0);
+std::wstring Widen(const std::string& text) {
+  if (text.empty()) return {};
+  const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   if (n <= 0) return {};
   std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, clipped.data(), static_cast<int>(clipped.size()), &wide[0], n);
+  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
   return wide;
+}
+
+std::wstring WideFromAnsi(const char* text) { return Widen(Clip(text)); }
+
+std::string AnsiFromWide(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int n = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return {};
+  std::string ansi(static_cast<std::size_t>(n), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &ansi[0], n, nullptr, nullptr);
+  return ansi;
 }
 
 std::string AsciiOnly(const std::wstring& text) {

@@ -273,4 +273,14 @@ void PIXET_C_CALL PixetCaptureWindowToBmpW(PixetObject* object, const wchar_t* f
   GuardedCall(object, [&](Pixet& p) { p.CaptureWindowToBmpW(file); });
 }
 
+PixetIntPtr PIXET_C_CALL PixetImageHandleFromResourceW(PixetObject* object, const wchar_t* name,
+                                                       const wchar_t* module) {
+  return GuardedCall(object, PixetIntPtr{0}, [&](Pixet& p) { return p.ImageHandleFromResourceW(name, module); });
+}
+
+int PIXET_C_CALL PixetSaveResourceToFileW(PixetObject* object, const wchar_t* name, const wchar_t* file,
+                                          const wchar_t* module) {
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.SaveResourceToFileW(name, file, module); });
+}
+
 }  // extern "C"

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "base/boundary.h"
@@ -14,20 +15,12 @@
 namespace pixet {
 namespace {
 
-// Decodes the resource (through the method table) and writes it in the format of the
-// target's extension. Runs inside the caller's engine session.
-std::int32_t SaveResource(Pixet& self, const char* name, const char* file, const char* module) {
-  engine::unique_gp_image image;
-  if (module != nullptr) {
-    SetModuleNameField(self.RESOURCESDLLNAME, text::Clip(module));
-    const std::string stored = ModuleNameField(self.RESOURCESDLLNAME);
-    image.reset(reinterpret_cast<Gdiplus::GpImage*>(self.ImageHandleFromResource(name, stored.c_str())));
-  } else {
-    // The host program's module, whatever RESOURCESDLLNAME holds.
-    image.reset(reinterpret_cast<Gdiplus::GpImage*>(self.ImageHandleFromResource(name)));
-  }
+// What both forms do once the engine is up: the lookup decodes the resource (through the
+// method table), and the image is written in the format of the target's extension, a name
+// with its trailing blanks removed.
+std::int32_t SaveResource(Pixet& self, const std::function<std::intptr_t()>& lookup, const std::wstring& file) {
+  engine::unique_gp_image image(reinterpret_cast<Gdiplus::GpImage*>(lookup()));
   text::FillBlanks(self.RESOURCESDLLNAME, sizeof self.RESOURCESDLLNAME);
-
   const char* mime = MimeTypeForTarget(file);
   if (mime == nullptr) {
     host::ShowMessage("Invalid Format!");
@@ -36,7 +29,19 @@ std::int32_t SaveResource(Pixet& self, const char* name, const char* file, const
   GUID encoder{};
   self.GetEncoderClsid(mime, &encoder);
   if (!image) return 1;  // nothing to write; the lookup said why, if anything needed saying
-  return SaveImage(image.get(), text::WideFromAnsi(file), &encoder) ? 1 : 0;
+  return SaveImage(image.get(), file, &encoder) ? 1 : 0;
+}
+
+std::int32_t SaveResourceInSession(Pixet& self, const std::function<std::intptr_t()>& lookup,
+                                   const std::wstring& file) {
+  if (self.ENGINELOADED == 0) return 0;
+  if (file.size() > kMaxTargetChars) return 0;  // before the engine starts, as conversions do
+  engine::Session session;
+  if (!session.started()) return 0;
+  self.USERESOURCE = 1;
+  const std::int32_t result = SaveResource(self, lookup, file);
+  self.USERESOURCE = 0;
+  return result;
 }
 
 }  // namespace
@@ -45,13 +50,25 @@ std::int32_t SaveResource(Pixet& self, const char* name, const char* file, const
 std::int32_t Pixet::SaveResourceToFile(const char* name, const char* file, const char* module) {
   return pixet::Guarded(std::int32_t{0}, [&]() -> std::int32_t {
     using namespace pixet;
-    if (ENGINELOADED == 0) return 0;
-    if (text::Clip(file).size() > kMaxTargetChars) return 0;  // before the engine starts, as conversions do
-    engine::Session session;
-    if (!session.started()) return 0;
-    USERESOURCE = 1;
-    const std::int32_t result = SaveResource(*this, name, file, module);
-    USERESOURCE = 0;
-    return result;
+    if (text::Clip(file).size() > kMaxTargetChars) return 0;  // in bytes, as the name was given
+    return SaveResourceInSession(*this, [&]() -> std::intptr_t {
+      if (module == nullptr) return ImageHandleFromResource(name);  // the host program's, whatever the field holds
+      SetModuleNameField(RESOURCESDLLNAME, text::Clip(module));
+      const std::string stored = ModuleNameField(RESOURCESDLLNAME);
+      return ImageHandleFromResource(name, stored.c_str());
+    }, text::WideFromAnsi(file));
+  });
+}
+
+std::int32_t Pixet::SaveResourceToFileW(const wchar_t* name, const wchar_t* file, const wchar_t* module) {
+  return pixet::Guarded(std::int32_t{0}, [&]() -> std::int32_t {
+    using namespace pixet;
+    return SaveResourceInSession(*this, [&]() -> std::intptr_t {
+      if (module == nullptr) return ImageHandleFromResourceW(name);
+      // The field is ANSI: it shows the host the name as the code page holds it.
+      const std::wstring library = text::Clip(module);
+      SetModuleNameField(RESOURCESDLLNAME, text::AnsiFromWide(library));
+      return ImageHandleFromResourceW(name, library.c_str());
+    }, text::Clip(file));
   });
 }

@@ -33,6 +33,7 @@ TEST_F(Core, MethodsSitInTheirSlots) {
   EXPECT_EQ(S(ConvertImageW), 1 + 22 * sizeof(void*));
   EXPECT_EQ(S(ConvertToGrayscaleImageW), 1 + 23 * sizeof(void*));
   EXPECT_EQ(S(CaptureWindowToBmpW), 1 + 27 * sizeof(void*));
+  EXPECT_EQ(S(SaveResourceToFileW), 1 + 29 * sizeof(void*));
 }
 
 TEST_F(Core, BindingFillsWhatItFindsOnceAndDestructLetsGo) {

@@ -213,7 +213,9 @@ TEST_F(PixetTest, CFunctionsOnANullObjectGiveZeroAndDoNothing) {
       PIXET_ROW(PixetGetWebTimeout(o)), PIXET_VOID(PixetSetWebSizeLimit(o, 10)), PIXET_ROW(PixetGetWebSizeLimit(o)),
       PIXET_ROW(PixetConvertImageW(o, L"a.png", L"b.png")), PIXET_ROW(PixetConvertToGrayscaleImageW(o, L"a.png", L"c.png")),
       PIXET_VOID(PixetCaptureDesktopToBmpW(o, L"d.bmp")), PIXET_VOID(PixetCaptureClientToBmpW(o, L"c.bmp")),
-      PIXET_VOID(PixetCaptureClientRectToBmpW(o, L"r.bmp", 0, 0, 5, 5)), PIXET_VOID(PixetCaptureWindowToBmpW(o, L"w.bmp"))};
+      PIXET_VOID(PixetCaptureClientRectToBmpW(o, L"r.bmp", 0, 0, 5, 5)), PIXET_VOID(PixetCaptureWindowToBmpW(o, L"w.bmp")),
+      PIXET_ROW(PixetImageHandleFromResourceW(o, L"LOGO", nullptr)),
+      PIXET_ROW(PixetSaveResourceToFileW(o, L"LOGO", L"s.png", nullptr))};
 #undef PIXET_ROW
 #undef PIXET_VOID
   for (const auto& [call, run] : rows) EXPECT_EQ(run(), 0) << call;

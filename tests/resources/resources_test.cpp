@@ -2,7 +2,10 @@
 // (pixet_test_resources.dll): engine images, the display methods' one-shot switch, files.
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
+#include "pixet/pixet_c.h"
 #include "support/fixture.h"
 
 using namespace pixet::testing;
@@ -32,6 +35,38 @@ class Resources : public PixetTest {
   }
   EngineStarted started_;  // the caller's engine start-up, which a lookup runs inside
 };
+
+// The UTF-16 forms (C++ and C) find a library and write a target whose names no code page
+// holds; the ANSI forms, given those names as the code page holds them, cannot load the
+// library, say so, and write nothing.
+TEST_F(Resources, Utf16FormsTakeAnyLibraryAndTargetName) {
+  wchar_t here[MAX_PATH], program[MAX_PATH];
+  ASSERT_NE(::GetCurrentDirectoryW(MAX_PATH, here), 0u);
+  ASSERT_NE(::GetModuleFileNameW(nullptr, program, MAX_PATH), 0u);
+  std::wstring beside(program);
+  beside.erase(beside.find_last_of(L'\\') + 1);
+  const std::wstring library = std::wstring(here) + L"\\\u0440\u0435\u0441\u0443\u0440\u0441-\u8d44\u6e90-\U0001F5BC.dll";
+  const std::wstring target = L"\u0441\u043d\u0438\u043c\u043e\u043a-\u5feb\u7167.png";
+  ASSERT_TRUE(::CopyFileW((beside + L"pixet_test_resources.dll").c_str(), library.c_str(), FALSE));
+  EXPECT_EQ(Seen(pixet_->ImageHandleFromResourceW(L"LOGO  ", library.c_str())), kLibraryLogo);
+  EXPECT_EQ(Seen(PixetImageHandleFromResourceW(pixet_.get(), L"#9", library.c_str())), kTile);
+  EXPECT_EQ(PixetSaveResourceToFileW(pixet_.get(), L"SNAP", target.c_str(), library.c_str()), 1);
+  ASSERT_TRUE(::CopyFileW(target.c_str(), L"utf16-snap.png", FALSE));
+  const DecodedImage snap = Decode("utf16-snap.png");
+  EXPECT_EQ(snap.format + " " + std::to_string(snap.width) + "x" + std::to_string(snap.height), "png 30x20");
+  RemoveFile("utf16-snap.png");
+  ::DeleteFileW(target.c_str());
+  const auto ansi = [](const std::wstring& wide) {
+    char text[MAX_PATH] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, text, MAX_PATH, nullptr, nullptr);
+    return std::string(text);
+  };
+  EXPECT_EQ(pixet_->SaveResourceToFile("SNAP", ansi(target).c_str(), ansi(library).c_str()), 1);
+  const std::vector<std::string> said = TakeMessages();
+  EXPECT_TRUE(said.size() == 1 && said[0] == "Can't load " + ansi(library)) << (said.empty() ? "" : said[0]);
+  EXPECT_EQ(::GetFileAttributesW(target.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(::DeleteFileW(library.c_str()));
+}
 
 TEST_F(Resources, LookupByNameOrNumberInTheProgramOrALibrary) {
   const struct { const char* name; const char* module; const char* seen; } rows[] = {
