@@ -137,6 +137,11 @@ class PIXET_API Pixet {
   virtual void CaptureWindowToBmpW(const wchar_t* file);
   virtual std::intptr_t ImageHandleFromResourceW(const wchar_t* name, const wchar_t* module = nullptr);
   virtual std::int32_t SaveResourceToFileW(const wchar_t* name, const wchar_t* file, const wchar_t* module = nullptr);
+  virtual std::int32_t DrawImageW(PixetHostWindow* window, const wchar_t* image, std::int16_t control,
+                                  std::int32_t wholeWindow, std::int32_t unused);
+  virtual std::int32_t DisplayImageW(PixetHostWindow* window, const wchar_t* image, std::int16_t control,
+                                     std::int32_t wholeWindow, std::int32_t workspaceColours);
+  virtual std::int32_t DisplayImageAsBackgroundW(PixetHostWindow* window, const wchar_t* image, std::int32_t unused);
 
   // The limits of LoadImageFromWeb, per object; they are not fields of the object (its
   // layout is fixed) but kept beside it, and Destruct (or deleting it) forgets them. A

@@ -190,6 +190,12 @@ PIXET_C_API PixetIntPtr PIXET_C_CALL PixetImageHandleFromResourceW(PixetObject* 
                                                                    const wchar_t* module);
 PIXET_C_API int PIXET_C_CALL PixetSaveResourceToFileW(PixetObject* object, const wchar_t* name, const wchar_t* file,
                                                       const wchar_t* module);
+PIXET_C_API int PIXET_C_CALL PixetDrawImageW(PixetObject* object, PixetHostWindow* window, const wchar_t* image,
+                                             short control, int wholeWindow, int unused);
+PIXET_C_API int PIXET_C_CALL PixetDisplayImageW(PixetObject* object, PixetHostWindow* window, const wchar_t* image,
+                                                short control, int wholeWindow, int workspaceColours);
+PIXET_C_API int PIXET_C_CALL PixetDisplayImageAsBackgroundW(PixetObject* object, PixetHostWindow* window,
+                                                            const wchar_t* image, int unused);
 
 #ifdef __cplusplus
 }

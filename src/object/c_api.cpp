@@ -283,4 +283,20 @@ int PIXET_C_CALL PixetSaveResourceToFileW(PixetObject* object, const wchar_t* na
   return GuardedCall(object, 0, [&](Pixet& p) { return p.SaveResourceToFileW(name, file, module); });
 }
 
+int PIXET_C_CALL PixetDrawImageW(PixetObject* object, PixetHostWindow* window, const wchar_t* image, short control,
+                                 int wholeWindow, int unused) {
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.DrawImageW(window, image, control, wholeWindow, unused); });
+}
+
+int PIXET_C_CALL PixetDisplayImageW(PixetObject* object, PixetHostWindow* window, const wchar_t* image, short control,
+                                    int wholeWindow, int workspaceColours) {
+  return GuardedCall(object, 0,
+                     [&](Pixet& p) { return p.DisplayImageW(window, image, control, wholeWindow, workspaceColours); });
+}
+
+int PIXET_C_CALL PixetDisplayImageAsBackgroundW(PixetObject* object, PixetHostWindow* window, const wchar_t* image,
+                                                int unused) {
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.DisplayImageAsBackgroundW(window, image, unused); });
+}
+
 }  // extern "C"

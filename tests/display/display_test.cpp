@@ -3,8 +3,11 @@
 // the newest picture control to its window.
 #include <windows.h>
 
+#include <functional>
+#include <string>
 #include <vector>
 
+#include "pixet/pixet_c.h"
 #include "support/fixture.h"
 
 namespace pixet::testing {
@@ -55,6 +58,43 @@ TEST_F(DisplayTest, PictureControlShowsTheImageStretchedOverItsTarget) {
     for (const Probe& p : row.probes) EXPECT_EQ(ScreenPixel(picture, p.x, p.y), p.colour) << p.x << ", " << p.y;
     ::DestroyWindow(picture);
   }
+}
+
+// The UTF-16 forms (C++ and C) show a file whose name no code page holds; the ANSI form,
+// given that name as the code page holds it, shows no image.
+TEST_F(DisplayTest, Utf16FormsShowAnyName) {
+  const std::string halves = Sample("halves.png");
+  const std::wstring name = L"\u043f\u043e\u043b\u043e\u0432\u0438\u043d\u044b-\u4e00\u534a-\U0001F5BC.png";
+  ASSERT_TRUE(::CopyFileW(std::wstring(halves.begin(), halves.end()).c_str(), name.c_str(), FALSE));
+  char ansi[MAX_PATH] = {};
+  ::WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, ansi, MAX_PATH, nullptr, nullptr);
+  const struct { const char* form; std::function<std::int32_t()> show; std::int32_t result; bool shown; } rows[] = {
+      {"DisplayImageW", [&] { return pixet_->DisplayImageW(window_, name.c_str(), kImage, 0, 0); }, 1, true},
+      {"PixetDisplayImageAsBackgroundW", [&] { return PixetDisplayImageAsBackgroundW(pixet_.get(), window_, name.c_str(), 0); },
+       0, true},
+      {"DisplayImage (ANSI)", [&] { return pixet_->DisplayImage(window_, ansi, kImage, 0, 0); }, 1, false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.form);
+    EXPECT_EQ(row.show(), row.result);
+    TakeHostCalls();
+    HWND picture = pixet_->HPICTUREBOX;
+    Pump();
+    const Box box = BoxOf(picture, kOuter);
+    const COLORREF left = ScreenPixel(picture, 2, 2), right = ScreenPixel(picture, static_cast<int>(box[2] * 3 / 4), 2);
+    if (row.shown) EXPECT_EQ((std::pair{left, right}), (std::pair{kRed, kBlue}));
+    else EXPECT_TRUE(left != kRed && right != kBlue) << std::hex << left << " " << right;
+    ::DestroyWindow(picture);
+  }
+  // Drawn into a plain control of the current window, which keeps the drawing till it is painted.
+  PixetHostWindow* current = host_.OpenWindow("current", 200, 150, 400, 0);
+  host_.AddControl(current, kImage, 30, 20, 100, 50, ControlKind::Plain);
+  DesktopHost::SetCurrentWindow(current);
+  Pump();
+  EXPECT_EQ(PixetDrawImageW(pixet_.get(), window_, name.c_str(), kImage, 1, 0), 1);
+  const HWND drawn = host_.State(current, kImage).hwnd;
+  EXPECT_EQ((std::pair{ScreenPixel(drawn, 1, 1), ScreenPixel(drawn, 97, 47)}), (std::pair{kRed, kBlue}));
+  EXPECT_EQ(TakeHostCalls(), DrawnCalls());
+  EXPECT_TRUE(::DeleteFileW(name.c_str()));
 }
 
 // Given a window that is not the current one, the methods take the control (its handle,

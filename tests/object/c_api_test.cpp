@@ -215,7 +215,10 @@ TEST_F(PixetTest, CFunctionsOnANullObjectGiveZeroAndDoNothing) {
       PIXET_VOID(PixetCaptureDesktopToBmpW(o, L"d.bmp")), PIXET_VOID(PixetCaptureClientToBmpW(o, L"c.bmp")),
       PIXET_VOID(PixetCaptureClientRectToBmpW(o, L"r.bmp", 0, 0, 5, 5)), PIXET_VOID(PixetCaptureWindowToBmpW(o, L"w.bmp")),
       PIXET_ROW(PixetImageHandleFromResourceW(o, L"LOGO", nullptr)),
-      PIXET_ROW(PixetSaveResourceToFileW(o, L"LOGO", L"s.png", nullptr))};
+      PIXET_ROW(PixetSaveResourceToFileW(o, L"LOGO", L"s.png", nullptr)),
+      PIXET_ROW(PixetDrawImageW(o, window_, L"i.png", kImage, 0, 0)),
+      PIXET_ROW(PixetDisplayImageW(o, window_, L"i.png", kImage, 0, 0)),
+      PIXET_ROW(PixetDisplayImageAsBackgroundW(o, window_, L"i.png", 0))};
 #undef PIXET_ROW
 #undef PIXET_VOID
   for (const auto& [call, run] : rows) EXPECT_EQ(run(), 0) << call;
