@@ -23,33 +23,36 @@ engine::unique_gp_image LoadFile(const std::function<std::wstring()>& name) {
   return source;
 }
 
+// Both forms. With the switch on, the resource comes through `lookup` (the method table, so
+// a derived class's lookup is the one used) from the module the field names (empty: the
+// host program's), and the field is blanked; otherwise the file that `file` names.
+engine::unique_gp_image LoadSource(Pixet& self, const std::function<std::intptr_t(const std::string&)>& lookup,
+                                   const std::function<std::wstring()>& file) {
+  if (self.USERESOURCE == 0) return LoadFile(file);
+  engine::unique_gp_image source(reinterpret_cast<Gdiplus::GpImage*>(lookup(ModuleNameField(self.RESOURCESDLLNAME))));
+  text::FillBlanks(self.RESOURCESDLLNAME, sizeof self.RESOURCESDLLNAME);  // one call only
+  return source;
+}
+
 }  // namespace
 
 engine::unique_gp_image LoadDisplaySource(Pixet& self, const char* image) {
-  engine::unique_gp_image source;
-  if (self.USERESOURCE != 0) {
-    const std::string module = ModuleNameField(self.RESOURCESDLLNAME);
-    // Through the method table, so a derived class's lookup is the one used.
-    const std::intptr_t handle =
-        module.empty() ? self.ImageHandleFromResource(image) : self.ImageHandleFromResource(image, module.c_str());
-    source.reset(reinterpret_cast<Gdiplus::GpImage*>(handle));
-    text::FillBlanks(self.RESOURCESDLLNAME, sizeof self.RESOURCESDLLNAME);  // one call only
-    return source;
-  }
-  return LoadFile([image] { return text::WideFromAnsi(image); });
+  return LoadSource(
+      self,
+      [&](const std::string& module) {
+        return module.empty() ? self.ImageHandleFromResource(image) : self.ImageHandleFromResource(image, module.c_str());
+      },
+      [image] { return text::WideFromAnsi(image); });
 }
 
 engine::unique_gp_image LoadDisplaySource(Pixet& self, const wchar_t* image) {
-  engine::unique_gp_image source;
-  if (self.USERESOURCE != 0) {
-    const std::wstring module = text::Widen(ModuleNameField(self.RESOURCESDLLNAME));
-    const std::intptr_t handle =
-        module.empty() ? self.ImageHandleFromResourceW(image) : self.ImageHandleFromResourceW(image, module.c_str());
-    source.reset(reinterpret_cast<Gdiplus::GpImage*>(handle));
-    text::FillBlanks(self.RESOURCESDLLNAME, sizeof self.RESOURCESDLLNAME);  // one call only
-    return source;
-  }
-  return LoadFile([image] { return text::Clip(image); });
+  return LoadSource(
+      self,
+      [&](const std::string& module) {
+        const std::wstring library = text::Widen(module);
+        return module.empty() ? self.ImageHandleFromResourceW(image) : self.ImageHandleFromResourceW(image, library.c_str());
+      },
+      [image] { return text::Clip(image); });
 }
 
 }  // namespace pixet
