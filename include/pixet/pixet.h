@@ -142,6 +142,7 @@ class PIXET_API Pixet {
   virtual std::int32_t DisplayImageW(PixetHostWindow* window, const wchar_t* image, std::int16_t control,
                                      std::int32_t wholeWindow, std::int32_t workspaceColours);
   virtual std::int32_t DisplayImageAsBackgroundW(PixetHostWindow* window, const wchar_t* image, std::int32_t unused);
+  virtual std::int32_t CopyToClipboardW(const wchar_t* file);
 
   // The limits of LoadImageFromWeb, per object; they are not fields of the object (its
   // layout is fixed) but kept beside it, and Destruct (or deleting it) forgets them. A

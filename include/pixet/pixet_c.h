@@ -196,6 +196,7 @@ PIXET_C_API int PIXET_C_CALL PixetDisplayImageW(PixetObject* object, PixetHostWi
                                                 short control, int wholeWindow, int workspaceColours);
 PIXET_C_API int PIXET_C_CALL PixetDisplayImageAsBackgroundW(PixetObject* object, PixetHostWindow* window,
                                                             const wchar_t* image, int unused);
+PIXET_C_API int PIXET_C_CALL PixetCopyToClipboardW(PixetObject* object, const wchar_t* file);
 
 #ifdef __cplusplus
 }

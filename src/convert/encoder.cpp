@@ -31,10 +31,7 @@ const char* MimeTypeForTarget(const char* target) {
 const char* MimeTypeForTarget(const std::wstring& target) {
   // Only the extension counts, and every known one is ASCII: the name's other characters
   // may be any.
-  const std::size_t component = target.find_last_of(L"\\/:");
-  const std::size_t dot = target.rfind(L'.');
-  if (dot == std::wstring::npos || (component != std::wstring::npos && dot < component)) return nullptr;
-  const std::string extension = text::AsciiOnly(target.substr(dot));
+  const std::string extension = text::AsciiOnly(ExtensionOf(target));
   return extension.empty() ? nullptr : MimeTypeForTarget(extension.c_str());
 }
 

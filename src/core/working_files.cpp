@@ -2,13 +2,17 @@
 
 #include <windows.h>
 
+#include "core/text.h"
+
 namespace pixet {
 
-bool RemoveStale(const char* name) {
+bool RemoveStale(const char* name) { return RemoveStale(text::Widen(name).c_str()); }
+
+bool RemoveStale(const wchar_t* name) {
   PIXET_DCHECK(!kDChecks || WorkingFilesHeldHere() > 0);
-  if (::DeleteFileA(name)) return true;
+  if (::DeleteFileW(name)) return true;
   const DWORD error = ::GetLastError();
-  const bool left = ::GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
+  const bool left = ::GetFileAttributesW(name) != INVALID_FILE_ATTRIBUTES;
   ::SetLastError(error);
   return !left;
 }

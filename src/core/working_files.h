@@ -27,6 +27,7 @@ int& WorkingFilesHeldHere();
 // fail as if it could not write the file, never use the old one. GetLastError says why.
 // Under the lock.
 bool RemoveStale(const char* name);
+bool RemoveStale(const wchar_t* name);
 
 class WorkingFilesLock {
  public:

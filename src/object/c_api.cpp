@@ -299,4 +299,8 @@ int PIXET_C_CALL PixetDisplayImageAsBackgroundW(PixetObject* object, PixetHostWi
   return GuardedCall(object, 0, [&](Pixet& p) { return p.DisplayImageAsBackgroundW(window, image, unused); });
 }
 
+int PIXET_C_CALL PixetCopyToClipboardW(PixetObject* object, const wchar_t* file) {
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.CopyToClipboardW(file); });
+}
+
 }  // extern "C"

@@ -35,6 +35,7 @@ TEST_F(Core, MethodsSitInTheirSlots) {
   EXPECT_EQ(S(CaptureWindowToBmpW), 1 + 27 * sizeof(void*));
   EXPECT_EQ(S(SaveResourceToFileW), 1 + 29 * sizeof(void*));
   EXPECT_EQ(S(DisplayImageAsBackgroundW), 1 + 32 * sizeof(void*));
+  EXPECT_EQ(S(CopyToClipboardW), 1 + 33 * sizeof(void*));
 }
 
 TEST_F(Core, BindingFillsWhatItFindsOnceAndDestructLetsGo) {

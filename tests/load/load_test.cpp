@@ -1,7 +1,9 @@
 // Loading images into image controls of windows and reports, and exchanging them with the
 // real clipboard, checked by what the controls and the clipboard hold afterwards.
 
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "pixet/pixet_c.h"
 #include "support/fixture.h"
@@ -67,6 +69,27 @@ TEST_F(LoadTest, CopyPutsTheFilesPixelsOnTheClipboard) {
   RemoveFile("no-extension");
   EXPECT_TRUE(pixet_->LoadImageFromClipboard(window_, kImage) == 1 && ::GetClipboardOwner() == host_.WindowHwnd(current));
   EXPECT_EQ(TakeHostCalls(), kPasted);
+}
+
+// The UTF-16 forms (C++ and C) copy files whose names no code page holds, a BMP straight and
+// another format through the conversion; the ANSI form, given such a name as the code page
+// holds it, finds no bitmap and says so.
+TEST_F(LoadTest, CopyUtf16FormTakesAnyName) {
+  const std::string png = Sample("photo.png"), bmp = Sample("photo.BMP");
+  const std::wstring stem = L"\u043a\u043e\u043f\u0438\u044f-\u526f\u672c-\U0001F5BC";
+  const struct { std::string sample; std::wstring name; bool c; } rows[] = {{png, stem + L".png", false},
+                                                                           {bmp, stem + L".bmp", true}};
+  for (const auto& row : rows) {
+    ASSERT_TRUE(::CopyFileW(std::wstring(row.sample.begin(), row.sample.end()).c_str(), row.name.c_str(), FALSE));
+    PutText("before");
+    EXPECT_EQ(row.c ? PixetCopyToClipboardW(pixet_.get(), row.name.c_str()) : pixet_->CopyToClipboardW(row.name.c_str()), 1);
+    EXPECT_EQ(ClipboardPixels(), FilePixels(png));
+    char ansi[MAX_PATH] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, row.name.c_str(), -1, ansi, MAX_PATH, nullptr, nullptr);
+    EXPECT_EQ(pixet_->CopyToClipboard(ansi), 0);
+    EXPECT_EQ(TakeMessages(), std::vector<std::string>{"There was an error while loading the bitmap"});
+    EXPECT_TRUE(::DeleteFileW(row.name.c_str()));
+  }
 }
 
 // Loads waiting on silent servers (the web loader over TLS, LoadImage over plain HTTP) hold up

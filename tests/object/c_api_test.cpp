@@ -218,7 +218,7 @@ TEST_F(PixetTest, CFunctionsOnANullObjectGiveZeroAndDoNothing) {
       PIXET_ROW(PixetSaveResourceToFileW(o, L"LOGO", L"s.png", nullptr)),
       PIXET_ROW(PixetDrawImageW(o, window_, L"i.png", kImage, 0, 0)),
       PIXET_ROW(PixetDisplayImageW(o, window_, L"i.png", kImage, 0, 0)),
-      PIXET_ROW(PixetDisplayImageAsBackgroundW(o, window_, L"i.png", 0))};
+      PIXET_ROW(PixetDisplayImageAsBackgroundW(o, window_, L"i.png", 0)), PIXET_ROW(PixetCopyToClipboardW(o, L"i.png"))};
 #undef PIXET_ROW
 #undef PIXET_VOID
   for (const auto& [call, run] : rows) EXPECT_EQ(run(), 0) << call;

@@ -138,7 +138,7 @@ void Note(Tally HandleCounter::*tally, const void* thing, int times) {
 #define PIXET_MAKERS(X)                                                                                      \
   X(CreateCompatibleDC, dcs, nullptr) X(GetDC, dcs, nullptr) X(GetWindowDC, dcs, nullptr)                   \
   X(CreateCompatibleBitmap, gdi_objects, nullptr) X(CreatePalette, gdi_objects, nullptr)                    \
-  X(LoadImageA, gdi_objects, nullptr) X(CreateThread, threads, nullptr) X(GlobalAlloc, blocks, nullptr) X(LoadLibraryA, modules, nullptr)       \
+  X(LoadImageA, gdi_objects, nullptr) X(LoadImageW, gdi_objects, nullptr) X(CreateThread, threads, nullptr) X(GlobalAlloc, blocks, nullptr) X(LoadLibraryA, modules, nullptr)       \
   X(LoadLibraryW, modules, nullptr) X(InternetOpenA, internet, nullptr) X(InternetOpenUrlA, internet, nullptr) \
   X(InternetConnectA, internet, nullptr) X(HttpOpenRequestA, internet, nullptr)
 
@@ -169,7 +169,7 @@ PIXET_MAKERS(PIXET_MAKER)
   X(OpenClipboard) X(CloseClipboard) X(SetClipboardData) X(SendMessageA) X(CloseHandle) X(GlobalFree)         \
   X(GlobalLock) X(GlobalUnlock) X(FreeLibrary) X(GetModuleHandleExA) X(FreeLibraryAndExitThread)              \
   X(CreateStreamOnHGlobal) X(InternetReadFile) X(InternetCloseHandle) X(CreateWindowExA) X(malloc) X(CreateFileA) \
-  X(MoveFileA) X(MoveFileExA) X(DeleteFileA) X(GetTempFileNameA)
+  X(MoveFileA) X(MoveFileExA) X(DeleteFileA) X(GetTempFileNameA) X(CreateFileW) X(MoveFileExW) X(DeleteFileW)
 #define PIXET_REAL(name) decltype(&::name) real_##name = nullptr;
 PIXET_HOOKED(PIXET_REAL)
 #undef PIXET_REAL
@@ -269,14 +269,39 @@ void* __cdecl Hookmalloc(size_t bytes) {
       if (h->failing_mallocs.compare_exchange_weak(left, left - 1)) return nullptr;
   return real_malloc(bytes);
 }
-HANDLE WINAPI HookCreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
-                              DWORD attributes, HANDLE model) {
-  if (Failing("CreateFileA")) return INVALID_HANDLE_VALUE;
-  HANDLE file = real_CreateFileA(name, access, share, security, how, attributes, model);
+// The ANSI and UTF-16 forms of the file calls alike: `name` is the form's failing name.
+template <class Char, class Real>
+HANDLE CountedCreateFile(const char* name, Real real, const Char* path, DWORD access, DWORD share,
+                         LPSECURITY_ATTRIBUTES security, DWORD how, DWORD attributes, HANDLE model) {
+  if (Failing(name)) return INVALID_HANDLE_VALUE;
+  HANDLE file = real(path, access, share, security, how, attributes, model);
   if (file == INVALID_HANDLE_VALUE) return file;
   Note(&HandleCounter::files, file, 1);
-  if (HandleCounter* h = Handles(); h != nullptr && (how != OPEN_EXISTING || (access & GENERIC_WRITE))) h->Touched(name);
+  if (HandleCounter* h = Handles(); h != nullptr && (how != OPEN_EXISTING || (access & GENERIC_WRITE))) h->Touched(path);
   return file;
+}
+template <class Char, class Real>
+BOOL CountedMove(Real real, const Char* from, const Char* to, DWORD flags) {
+  const BOOL moved = real(from, to, flags);
+  if (HandleCounter* h = Handles(); h != nullptr && moved) {
+    h->Touched(from);
+    h->Touched(to);
+  }
+  return moved;
+}
+template <class Char, class Real>
+BOOL CountedDelete(Real real, const Char* path) {
+  const BOOL deleted = real(path);
+  if (HandleCounter* h = Handles(); h != nullptr && deleted) h->Touched(path);
+  return deleted;
+}
+HANDLE WINAPI HookCreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
+                              DWORD attributes, HANDLE model) {
+  return CountedCreateFile("CreateFileA", real_CreateFileA, name, access, share, security, how, attributes, model);
+}
+HANDLE WINAPI HookCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
+                              DWORD attributes, HANDLE model) {
+  return CountedCreateFile("CreateFileW", real_CreateFileW, name, access, share, security, how, attributes, model);
 }
 // What these change, once done, must lie in the folders Confine named.
 BOOL WINAPI HookMoveFileA(LPCSTR from, LPCSTR to) {
@@ -287,19 +312,10 @@ BOOL WINAPI HookMoveFileA(LPCSTR from, LPCSTR to) {
   }
   return moved;
 }
-BOOL WINAPI HookMoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
-  const BOOL moved = real_MoveFileExA(from, to, flags);
-  if (HandleCounter* h = Handles(); h != nullptr && moved) {
-    h->Touched(from);
-    h->Touched(to);
-  }
-  return moved;
-}
-BOOL WINAPI HookDeleteFileA(LPCSTR name) {
-  const BOOL deleted = real_DeleteFileA(name);
-  if (HandleCounter* h = Handles(); h != nullptr && deleted) h->Touched(name);
-  return deleted;
-}
+BOOL WINAPI HookMoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) { return CountedMove(real_MoveFileExA, from, to, flags); }
+BOOL WINAPI HookMoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) { return CountedMove(real_MoveFileExW, from, to, flags); }
+BOOL WINAPI HookDeleteFileA(LPCSTR name) { return CountedDelete(real_DeleteFileA, name); }
+BOOL WINAPI HookDeleteFileW(LPCWSTR name) { return CountedDelete(real_DeleteFileW, name); }
 UINT WINAPI HookGetTempFileNameA(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR name) {
   const UINT made = real_GetTempFileNameA(folder, prefix, unique, name);
   if (HandleCounter* h = Handles(); h != nullptr && made != 0) h->Touched(name);

@@ -8,5 +8,6 @@ namespace pixet {
 
 // The extension of the name's last path component, dot included; empty without a dot.
 std::string ExtensionOf(const std::string& name);
+std::wstring ExtensionOf(const std::wstring& name);
 
 }  // namespace pixet
