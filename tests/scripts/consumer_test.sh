@@ -2,7 +2,7 @@
 # consumer_test.sh BUILD_DIR TOOLCHAIN_FILE WORK_DIR EMULATOR...
 # Installs the build into a fresh prefix, builds tests/consumer against it with
 # find_package(Pixet), runs its C++ and C programs under Wine (EMULATOR...), and reads the
-# images they wrote back with ImageMagick.
+# images they wrote back with ImageMagick. hpp_consumer uses pixet.hpp alone.
 set -euo pipefail
 build=$1 toolchain=$2 work=$3
 shift 3
@@ -16,11 +16,11 @@ cd "$root/run"
 cp "$work/data/photo.png" sample.png
 status=0
 # Emulated 32-bit, a run now and then loses its process: each program may run twice.
-for run in "cpp_consumer sample.png cpp.jpg" "c_consumer sample.png"; do
+for run in "cpp_consumer sample.png cpp.jpg" "c_consumer sample.png" "hpp_consumer sample.png"; do
   "$@" "$root/build/${run%% *}.exe" ${run#* } ||
     "$@" "$root/build/${run%% *}.exe" ${run#* } || { echo "FAIL ${run%% *}"; status=1; }
 done
-for want in "cpp.jpg JPEG 64x48" "c-callback.tif TIFF 64x48" "c-loaded.bmp BMP3? 64x48"; do
+for want in "cpp.jpg JPEG 64x48" "c-callback.tif TIFF 64x48" "c-loaded.bmp BMP3? 64x48" "hpp.png PNG 64x48"; do
   got=$(identify -format '%m %wx%h' "${want%% *}" 2>&1 | head -n 1) || true
   [[ $got =~ ^${want#* }$ ]] || { echo "FAIL ${want%% *}: identify says '$got', expected '${want#* }'"; status=1; }
 done
