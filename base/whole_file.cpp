@@ -17,10 +17,11 @@ bool WriteAll(HANDLE file, const void* bytes, DWORD size) noexcept {
 
 bool CloseWritten(unique_file& file) noexcept { return ::CloseHandle(file.release()) != FALSE; }
 
-DWORD ReadWholeFile(const std::string& name, std::vector<unsigned char>& bytes) {
+namespace {
+
+// Both forms of the read, once the file is open (or not).
+DWORD ReadOpenFile(const unique_file& file, std::vector<unsigned char>& bytes) {
   bytes.clear();
-  unique_file file(::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return LastError();
   LARGE_INTEGER length{};
   if (!::GetFileSizeEx(file.get(), &length)) return LastError();
@@ -45,6 +46,24 @@ DWORD ReadWholeFile(const std::string& name, std::vector<unsigned char>& bytes) 
   }
   if (error != 0) bytes.clear();
   return error;
+}
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+}  // namespace
+
+DWORD ReadWholeFile(const std::string& name, std::vector<unsigned char>& bytes) {
+  return ReadOpenFile(
+      unique_file(::CreateFileA(name.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                nullptr)),
+      bytes);
+}
+
+DWORD ReadWholeFile(const std::wstring& name, std::vector<unsigned char>& bytes) {
+  return ReadOpenFile(
+      unique_file(::CreateFileW(name.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                nullptr)),
+      bytes);
 }
 
 std::vector<unsigned char> ReadWholeFile(const std::string& name) {

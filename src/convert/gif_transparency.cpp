@@ -31,16 +31,7 @@ std::size_t FirstImage(const std::vector<unsigned char>& gif, bool& has_control)
 
 bool MarkGifTransparency(const WCHAR* name, int index) {
   std::vector<unsigned char> gif;
-  {
-    const unique_file file(::CreateFileW(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) return false;
-    gif.resize(static_cast<std::size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!::ReadFile(file.get(), gif.data(), static_cast<DWORD>(gif.size()), &read, nullptr) || read != gif.size())
-      return false;
-  }
+  if (ReadWholeFile(std::wstring(name), gif) != 0) return false;
   bool has_control = false;
   const std::size_t image = FirstImage(gif, has_control);
   if (image == 0) return false;

@@ -4,7 +4,7 @@
 #include "base/unique_any.h"
 #include "core/engine.h"
 #include "core/host_access.h"
-#include "core/owned_wide.h"
+#include "core/text.h"
 #include "core/working_files.h"
 #include "pixet/pixet.h"
 
@@ -36,12 +36,9 @@ std::int32_t Pixet::LoadImageFromClipboard(PixetHostWindow* window, std::int16_t
     if (!bitmap) return 0;
     GUID encoder{};
     GetEncoderClsid("image/bmp", &encoder);
-    {
-      OwnedWide wide_name = ToWide(kPastedFile);
-      if (!wide_name ||
-          PIXET_CALL(GdipSaveImageToFile, bitmap.get(), wide_name.get(), &encoder, nullptr) != Gdiplus::Ok)
-        return 0;
-    }
+    if (PIXET_CALL(GdipSaveImageToFile, bitmap.get(), text::Widen(kPastedFile).c_str(), &encoder, nullptr) !=
+        Gdiplus::Ok)
+      return 0;
     const HostTarget target = HostTarget::Of(window, control);
     host::WriteText(target, HostProperty::ControlText, "");
     host::WriteText(target, HostProperty::ControlText, kPastedFile);

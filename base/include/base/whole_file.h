@@ -22,6 +22,7 @@ bool CloseWritten(unique_file& file) noexcept;
 // `bytes` is empty: never a short or failed read. Others may read, write or delete the
 // file meanwhile; one that becomes shorter than measured is an error.
 DWORD ReadWholeFile(const std::string& name, std::vector<unsigned char>& bytes);
+DWORD ReadWholeFile(const std::wstring& name, std::vector<unsigned char>& bytes);
 
 // The whole file's bytes; empty when it cannot be read.
 std::vector<unsigned char> ReadWholeFile(const std::string& name);
