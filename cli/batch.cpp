@@ -17,7 +17,7 @@
 namespace cli {
 namespace {
 
-using FileMethod = std::int32_t (Pixet::*)(const char* source, const char* target);
+using FileMethod = std::int32_t (Pixet::*)(const wchar_t* source, const wchar_t* target);
 
 constexpr std::int32_t kMostWorkers = 64;
 
@@ -57,7 +57,7 @@ int RunBatch(Context& c, FileMethod method, const char* name, const Args& source
       Outcome outcome;
       CliHost::CollectMessages(&outcome.err);
       outcome.code = ReportWriteTo(outcome.out, name, targets[i],
-                                   [&] { return (pixet->*method)(sources[i].c_str(), targets[i].c_str()); });
+                                   [&] { return (pixet->*method)(Wide(sources[i]).c_str(), Wide(targets[i]).c_str()); });
       CliHost::CollectMessages(nullptr);
       outcome.done = true;
       std::lock_guard<std::mutex> lock(mutex);
@@ -128,7 +128,8 @@ int RunFiles(Context& c, const Args& a, const char* name, FileMethod method, con
     if (!extension.empty()) return UsageError(usage, "--ext goes with --to");
     if (workers != 0) return UsageError(usage, "-j goes with --to");
     if (sources.size() != 2) return UsageError(usage, "give SOURCE and TARGET, or sources with --to DIR");
-    return ReportWrite(name, sources[1], [&] { return (c.pixet.*method)(sources[0].c_str(), sources[1].c_str()); });
+    return ReportWrite(name, sources[1],
+                       [&] { return (c.pixet.*method)(Wide(sources[0]).c_str(), Wide(sources[1]).c_str()); });
   }
   if (sources.empty()) return UsageError(usage, "no sources");
   if (extension.empty()) extension = "png";
@@ -143,7 +144,7 @@ int RunFiles(Context& c, const Args& a, const char* name, FileMethod method, con
                               (first == second ? first : "one file, " + first + " and " + second))
                                  .c_str());
   }
-  ::CreateDirectoryA(folder.c_str(), nullptr);
+  ::CreateDirectoryW(Wide(folder).c_str(), nullptr);
   const std::size_t count = std::min(workers != 0 ? static_cast<std::size_t>(workers) : Processors(), sources.size());
   const bool progress = sources.size() > 1 && _isatty(_fileno(stderr)) != 0;
   return RunBatch(c, method, name, sources, targets, count, progress);
@@ -151,10 +152,10 @@ int RunFiles(Context& c, const Args& a, const char* name, FileMethod method, con
 
 }  // namespace
 
-int RunConvert(Context& c, const Args& a) { return RunFiles(c, a, "ConvertImage", &Pixet::ConvertImage, kConvertUsage); }
+int RunConvert(Context& c, const Args& a) { return RunFiles(c, a, "ConvertImage", &Pixet::ConvertImageW, kConvertUsage); }
 
 int RunGray(Context& c, const Args& a) {
-  return RunFiles(c, a, "ConvertToGrayscaleImage", &Pixet::ConvertToGrayscaleImage, kGrayUsage);
+  return RunFiles(c, a, "ConvertToGrayscaleImage", &Pixet::ConvertToGrayscaleImageW, kGrayUsage);
 }
 
 }  // namespace cli

@@ -1,4 +1,5 @@
 // capture: the desktop, or a window showing an image (frame, client area or part of it).
+#include "base/file_names.h"
 #include "cli.h"
 
 namespace cli {
@@ -11,9 +12,12 @@ namespace {
 PixetHostWindow* OpenWindowShowing(pixet::refhost::DesktopHost& host, const std::string& image) {
   using pixet::refhost::Property;
   using pixet::refhost::Target;
-  PixetHostWindow* window = host.OpenWindow(("pixet-cli " + image).c_str(), 64, 64, 0, 0);
+  // The host reads ANSI text: a name outside the code page goes by its short name.
+  std::string ansi = pixet::AnsiNameOf(Wide(image));
+  if (ansi.empty()) ansi = image;
+  PixetHostWindow* window = host.OpenWindow(("pixet-cli " + ansi).c_str(), 64, 64, 0, 0);
   if (window == nullptr || !host.AddControl(window, 1, 0, 0, 64, 64, pixet::refhost::ControlKind::Image)) return nullptr;
-  host.WritePropertyText(Target::Of(window, 1), Property::ControlText, image.c_str());
+  host.WritePropertyText(Target::Of(window, 1), Property::ControlText, ansi.c_str());
   const pixet::refhost::PixelSize size = host.State(window, 1).shownImage;
   if (size.width <= 0 || size.height <= 0) return nullptr;
   host.ResizeWindow(window, size.width, size.height);
@@ -37,7 +41,7 @@ int RunCapture(Context& c, const Args& a) {
       return kFailed;
     }
     const std::string& target = a.back();
-    return ReportWrite("CaptureDesktopToBmp", target, [&] { c.pixet.CaptureDesktopToBmp(target.c_str()); });
+    return ReportWrite("CaptureDesktopToBmp", target, [&] { c.pixet.CaptureDesktopToBmpW(Wide(target).c_str()); });
   }
   const bool rect = what == "rect";
   const bool known = what == "window" || what == "client" || rect;
@@ -56,11 +60,11 @@ int RunCapture(Context& c, const Args& a) {
     return kFailed;
   }
   if (what == "window")
-    return ReportWrite("CaptureWindowToBmp", target, [&] { c.pixet.CaptureWindowToBmp(target.c_str()); });
+    return ReportWrite("CaptureWindowToBmp", target, [&] { c.pixet.CaptureWindowToBmpW(Wide(target).c_str()); });
   if (what == "client")
-    return ReportWrite("CaptureClientToBmp", target, [&] { c.pixet.CaptureClientToBmp(target.c_str()); });
+    return ReportWrite("CaptureClientToBmp", target, [&] { c.pixet.CaptureClientToBmpW(Wide(target).c_str()); });
   return ReportWrite("CaptureClientRectToBmp", target,
-                     [&] { c.pixet.CaptureClientRectToBmp(target.c_str(), x, y, w, h); });
+                     [&] { c.pixet.CaptureClientRectToBmpW(Wide(target).c_str(), x, y, w, h); });
 }
 
 }  // namespace cli

@@ -21,7 +21,13 @@ constexpr int kDone = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 
+// The arguments as UTF-8 text: the program reads its command line as UTF-16, so any name
+// a file can have arrives whole, and every name goes to the library's UTF-16 forms and to
+// the system's W calls through Wide. What the program prints is UTF-8.
 using Args = std::vector<std::string>;
+
+std::wstring Wide(const std::string& utf8);
+std::string Utf8(const std::wstring& wide);
 
 struct Context {
   pixet::refhost::DesktopHost& host;

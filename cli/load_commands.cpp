@@ -1,7 +1,6 @@
 // load, copy and paste: image controls and the clipboard.
-#include <fstream>
-
 #include "base/unique_any.h"
+#include "base/whole_file.h"
 #include "cli.h"
 
 namespace cli {
@@ -38,7 +37,7 @@ int RunLoad(Context& c, const Args& a) {
   const bool web = _strnicmp(a[0].c_str(), "https://", 8) == 0;
   if (seconds > 0) c.pixet.SetWebTimeout(seconds * 1000);
   const std::int32_t result =
-      web ? c.pixet.LoadImageFromWeb(window, a[0].c_str(), 1) : c.pixet.LoadImage(window, a[0].c_str(), 1);
+      web ? c.pixet.LoadImageFromWebW(window, Wide(a[0]).c_str(), 1) : c.pixet.LoadImageW(window, Wide(a[0]).c_str(), 1);
   std::printf("%s -> %d\n", web ? "LoadImageFromWeb" : "LoadImage", static_cast<int>(result));
   c.host.PumpMessages();
   DescribeControl(c, window);
@@ -46,7 +45,7 @@ int RunLoad(Context& c, const Args& a) {
 }
 
 int RunCopy(Context& c, const Args& a) {
-  const std::int32_t result = c.pixet.CopyToClipboard(a[0].c_str());
+  const std::int32_t result = c.pixet.CopyToClipboardW(Wide(a[0]).c_str());
   std::printf("CopyToClipboard -> %d\n", static_cast<int>(result));
   if (const pixet::unique_clipboard clipboard = pixet::AcquireClipboard(nullptr)) {
     BITMAP b{};
@@ -69,8 +68,7 @@ int RunPaste(Context& c, const Args& a) {
     const pixet::refhost::SharedBytes held = c.host.State(window, 1).imageBytes;
     const auto& bytes = *held;
     if (result == 1 && !bytes.empty()) {
-      std::ofstream out(a[0], std::ios::binary | std::ios::trunc);
-      out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+      pixet::WriteWholeFile(Wide(a[0]), bytes);
     }
     return result;
   });

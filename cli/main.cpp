@@ -51,12 +51,31 @@ void PrintHelp(std::FILE* to, const Command* only) {
 bool IsHelpOption(const std::string& s) { return s == "--help" || s == "-h"; }
 bool IsHelp(const std::string& s) { return IsHelpOption(s) || s == "help"; }
 
+// The program prints UTF-8: a console shows it as such while the program runs, and gets its
+// own code page back after.
+class Utf8Console {
+ public:
+  Utf8Console() : previous_(::GetConsoleOutputCP()) {
+    if (previous_ != 0) ::SetConsoleOutputCP(CP_UTF8);
+  }
+  ~Utf8Console() {
+    if (previous_ != 0) ::SetConsoleOutputCP(previous_);
+  }
+  Utf8Console(const Utf8Console&) = delete;
+  Utf8Console& operator=(const Utf8Console&) = delete;
+
+ private:
+  const UINT previous_;
+};
+
 }  // namespace
 }  // namespace cli
 
-int main(int argc, char** argv) {
+int wmain(int argc, wchar_t** argv) {
   using namespace cli;
-  Args args(argv + 1, argv + argc);
+  const Utf8Console console;
+  Args args;
+  for (int i = 1; i < argc; ++i) args.push_back(Utf8(argv[i]));
   if (args.empty()) {
     PrintHelp(stderr, nullptr);
     return kUsage;

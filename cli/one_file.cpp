@@ -5,17 +5,13 @@
 #include <cwchar>
 #include <map>
 
+#include "cli.h"
+
 namespace pixet::cli {
 
 namespace {
 
-std::wstring Wide(const std::string& text) {
-  const int size = static_cast<int>(text.size());
-  const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, text.data(), size, &wide[0], n);
-  return wide;
-}
+using ::cli::Wide;
 
 // What `get(buffer, size)` writes: a call that returns the length written, or the size
 // it needs when the buffer is too small, and 0 when it fails (empty then).

@@ -15,7 +15,7 @@ struct Twins {
 };
 
 // The first pair of `names` (by the later one's place) that Windows would store as one
-// file; none when every name is a file of its own. Names are in the ANSI code page. One file means:
+// file; none when every name is a file of its own. Names are UTF-8 text. One file means:
 // - one full path (relative parts, '/' and '.' or '..' resolved, the trailing dots and
 //   blanks of the last component dropped, devices such as "con.png" as the device),
 //   compared as the system compares file names, ignoring case ("É" is "é");

@@ -84,13 +84,13 @@ bool ReportPicture(Context& c) {
 // Each mode returns whether the image shows.
 bool ShowAsBackground(Context& c, PixetHostWindow* window, const std::string& image) {
   std::printf("DisplayImageAsBackground -> %d\n",
-              static_cast<int>(c.pixet.DisplayImageAsBackground(window, image.c_str(), 0)));
+              static_cast<int>(c.pixet.DisplayImageAsBackgroundW(window, Wide(image).c_str(), 0)));
   return ReportPicture(c);
 }
 
 bool ShowInControl(Context& c, PixetHostWindow* window, const std::string& image) {
   AddShowControl(c, window);
-  std::printf("DisplayImage -> %d\n", static_cast<int>(c.pixet.DisplayImage(window, image.c_str(), kShowControl, 0, 0)));
+  std::printf("DisplayImage -> %d\n", static_cast<int>(c.pixet.DisplayImageW(window, Wide(image).c_str(), kShowControl, 0, 0)));
   return ReportPicture(c);
 }
 
@@ -99,7 +99,7 @@ bool ShowInControl(Context& c, PixetHostWindow* window, const std::string& image
 bool ShowDrawn(Context& c, PixetHostWindow* window, const std::string& image) {
   AddShowControl(c, window);
   c.host.PumpMessages();
-  std::printf("DrawImage -> %d\n", static_cast<int>(c.pixet.DrawImage(window, image.c_str(), kShowControl, 0, 0)));
+  std::printf("DrawImage -> %d\n", static_cast<int>(c.pixet.DrawImageW(window, Wide(image).c_str(), kShowControl, 0, 0)));
   HWND control = c.host.State(window, kShowControl).hwnd;
   int changed = 0;
   {
@@ -151,7 +151,7 @@ int RunShow(Context& c, const Args& a) {
   KeepOpen(c, window, o.seconds);
   if (!o.capture.empty()) {
     c.host.PumpMessages();
-    if (ReportWrite("CaptureClientToBmp", o.capture, [&] { c.pixet.CaptureClientToBmp(o.capture.c_str()); }) != kDone)
+    if (ReportWrite("CaptureClientToBmp", o.capture, [&] { c.pixet.CaptureClientToBmpW(Wide(o.capture).c_str()); }) != kDone)
       return kFailed;
   }
   return has_image ? kDone : kFailed;

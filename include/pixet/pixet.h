@@ -143,6 +143,12 @@ class PIXET_API Pixet {
                                      std::int32_t wholeWindow, std::int32_t workspaceColours);
   virtual std::int32_t DisplayImageAsBackgroundW(PixetHostWindow* window, const wchar_t* image, std::int32_t unused);
   virtual std::int32_t CopyToClipboardW(const wchar_t* file);
+  // The loads convert through ConvertImageW (the ANSI forms through ConvertImage), and an
+  // address's last segment names the stored download in UTF-16. Characters outside ASCII
+  // in an address are sent as UTF-8, percent-encoded.
+  virtual std::int32_t LoadImageW(PixetHostWindow* window, const wchar_t* source, std::int16_t control);
+  virtual std::int32_t LoadImageW(PixetHostReport* report, const wchar_t* source, std::int16_t control);
+  virtual std::int32_t LoadImageFromWebW(PixetHostWindow* window, const wchar_t* address, std::int16_t control);
 
   // The limits of LoadImageFromWeb, per object; they are not fields of the object (its
   // layout is fixed) but kept beside it, and Destruct (or deleting it) forgets them. A
@@ -157,6 +163,9 @@ class PIXET_API Pixet {
   // For callers that see <windows.h>'s LoadImage macro.
   std::int32_t LoadImageA(PixetHostWindow* w, const char* s, std::int16_t c) { return LoadImage(w, s, c); }
   std::int32_t LoadImageA(PixetHostReport* r, const char* s, std::int16_t c) { return LoadImage(r, s, c); }
+  // With UNICODE defined the macro names LoadImageW; ANSI text still reaches LoadImage.
+  std::int32_t LoadImageW(PixetHostWindow* w, const char* s, std::int16_t c) { return LoadImage(w, s, c); }
+  std::int32_t LoadImageW(PixetHostReport* r, const char* s, std::int16_t c) { return LoadImage(r, s, c); }
 
   Pixet(const Pixet&) = delete;
   Pixet& operator=(const Pixet&) = delete;

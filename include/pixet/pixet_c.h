@@ -197,6 +197,12 @@ PIXET_C_API int PIXET_C_CALL PixetDisplayImageW(PixetObject* object, PixetHostWi
 PIXET_C_API int PIXET_C_CALL PixetDisplayImageAsBackgroundW(PixetObject* object, PixetHostWindow* window,
                                                             const wchar_t* image, int unused);
 PIXET_C_API int PIXET_C_CALL PixetCopyToClipboardW(PixetObject* object, const wchar_t* file);
+PIXET_C_API int PIXET_C_CALL PixetLoadImageW(PixetObject* object, PixetHostWindow* window, const wchar_t* source,
+                                             short control);
+PIXET_C_API int PIXET_C_CALL PixetLoadReportImageW(PixetObject* object, PixetHostReport* report,
+                                                   const wchar_t* source, short control);
+PIXET_C_API int PIXET_C_CALL PixetLoadImageFromWebW(PixetObject* object, PixetHostWindow* window,
+                                                    const wchar_t* address, short control);
 
 #ifdef __cplusplus
 }

@@ -4,8 +4,10 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <string>
 
+#include "base/file_names.h"
 #include "base/temp_directory.h"
 #include "base/unique_any.h"
 #include "base/whole_file.h"
@@ -36,20 +38,23 @@ static_assert(sizeof(BITMAPFILEHEADER) + sizeof(BitmapInfo256) == kBmpPixelOffse
 constexpr std::size_t kMaxFileName = 255;
 constexpr std::uint64_t kMaxPixelBytes = 0xFFFFFFFFull - kBmpPixelOffset;  // BFSIZE is 32 bits
 
-// A unique "Bcr" file in the temporary folder, renamed from ".tmp" to ".bmp"; empty
-// when no such name can be kept, and then the reserved file is removed again.
+// A unique "Bcr" file in the temporary folder, renamed from ".tmp" to ".bmp", by its ANSI
+// name (the field is ANSI text); empty when no such name can be kept, and then the
+// reserved file is removed again.
 std::string ReserveBmpName() {
-  const std::string folder = TempDirectory(254);  // room left for the name
+  const std::wstring folder = TempDirectoryW(254);  // room left for the name
   if (folder.empty()) return {};
-  char reserved[MAX_PATH] = {};
-  if (::GetTempFileNameA(folder.c_str(), "Bcr", 0, reserved) == 0) return {};
-  const std::string stem(reserved, std::strlen(reserved) - 4);  // without ".tmp"
-  const std::string name = text::Clip(stem.c_str()) + ".bmp";
-  // A name cut to fit GRADIENTFILE would no longer end in ".bmp".
-  if (name.size() >= sizeof BmpCapture::GRADIENTFILE || !::MoveFileA(reserved, name.c_str())) {
-    ::DeleteFileA(reserved);
+  wchar_t reserved[MAX_PATH] = {};
+  if (::GetTempFileNameW(folder.c_str(), L"Bcr", 0, reserved) == 0) return {};
+  auto_delete_wide_file kept(std::wstring(reserved, std::wcslen(reserved) - 4) + L".bmp");  // without ".tmp"
+  if (!::MoveFileW(reserved, kept.get().c_str())) {
+    ::DeleteFileW(reserved);
     return {};
   }
+  const std::string name = AnsiNameOf(kept.get());
+  // A name cut to fit GRADIENTFILE would no longer end in ".bmp".
+  if (name.empty() || name.size() >= sizeof BmpCapture::GRADIENTFILE) return {};
+  kept.release();
   return name;
 }
 

@@ -64,6 +64,12 @@ std::string Upper(std::string s) {
   return s;
 }
 
+std::wstring Upper(std::wstring s) {
+  for (wchar_t& c : s)
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+  return s;
+}
+
 void CopyToField(char* field, std::size_t size, const std::string& text) {
   PIXET_DCHECK(field != nullptr || size == 0);
   if (size == 0) return;

@@ -22,7 +22,9 @@ std::string AnsiFromWide(const std::wstring& text);
 std::string AsciiOnly(const std::wstring& text);
 // Clip, then cut to at most `max_chars` characters.
 std::string ClipTo(const char* text, std::size_t max_chars);
+// ASCII letters in upper case; every other character as it is.
 std::string Upper(std::string s);
+std::wstring Upper(std::wstring s);
 // Copies `text` into a fixed field of `size` bytes, cut to fit, NUL-terminated.
 void CopyToField(char* field, std::size_t size, const std::string& text);
 // Fills a fixed-length blank-padded field.

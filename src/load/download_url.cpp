@@ -28,57 +28,57 @@ struct Connection {
 // Whether `name`, put after the folder, would name the folder itself or leave it:
 // empty, only dots and blanks (".", "..", "..." all resolve to a folder), or a device
 // name such as NUL or COM1 (with or without an extension or a colon: "COM1:.png").
-// COM and LPT take a digit or a superscript one, two or three (CP1252 B9, B2, B3).
-bool NamesNoFileInFolder(const std::string& name) {
-  if (name.find_first_not_of(". ") == std::string::npos) return true;
-  std::string stem = text::Upper(name.substr(0, name.find_first_of(".:")));
-  stem.erase(stem.find_last_not_of(' ') + 1);
-  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
-  for (const char* device : kDevices)
+// COM and LPT take a digit or a superscript one, two or three.
+bool NamesNoFileInFolder(const std::wstring& name) {
+  if (name.find_first_not_of(L". ") == std::wstring::npos) return true;
+  std::wstring stem = text::Upper(name.substr(0, name.find_first_of(L".:")));
+  stem.erase(stem.find_last_not_of(L' ') + 1);
+  static const wchar_t* const kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$", L"CLOCK$"};
+  for (const wchar_t* device : kDevices)
     if (stem == device) return true;
-  if (stem.size() != 4 || (stem.compare(0, 3, "COM") != 0 && stem.compare(0, 3, "LPT") != 0)) return false;
-  const char unit = stem[3];
-  return (unit >= '0' && unit <= '9') || unit == '\xB9' || unit == '\xB2' || unit == '\xB3';
+  if (stem.size() != 4 || (stem.compare(0, 3, L"COM") != 0 && stem.compare(0, 3, L"LPT") != 0)) return false;
+  const wchar_t unit = stem[3];
+  return (unit >= L'0' && unit <= L'9') || unit == L'\u00B9' || unit == L'\u00B2' || unit == L'\u00B3';
 }
 
 // The local path for `address`: the folder and the last segment after "/" or "\", cut to
 // 80 characters within the segment. Empty when there is no file name to keep.
-std::string LocalPathFor(const std::string& address) {
-  const std::size_t slash = address.find_last_of("/\\");
-  if (slash == std::string::npos) return {};
-  const std::string folder = TempDirectory();
+std::wstring LocalPathFor(const std::wstring& address, const std::wstring& folder) {
+  const std::size_t slash = address.find_last_of(L"/\\");
+  if (slash == std::wstring::npos) return {};
   if (folder.size() >= kMaxLocalPathChars) return {};
-  std::string name = address.substr(slash + 1, kMaxLocalPathChars - folder.size());
+  std::wstring name = address.substr(slash + 1, kMaxLocalPathChars - folder.size());
   if (NamesNoFileInFolder(name)) return {};
   return folder + name;
 }
 
 }  // namespace
 
-bool IsHttpAddress(const char* file_text) {
-  return file_text != nullptr && text::Upper(file_text).find("HTTP:") != std::string::npos;
+bool IsHttpAddress(const std::wstring& file_text) {
+  return text::Upper(file_text).find(L"HTTP:") != std::wstring::npos;
 }
 
-Download DownloadUrl(std::string& file_text, auto_delete_file& fetched) {
-  const std::string address = text::ClipTo(file_text.c_str(), kMaxAddressChars);
-  static const char kEmpty[] = "";
+Download DownloadUrl(std::wstring& file_text, auto_delete_wide_file& fetched) {
+  const std::wstring address = file_text.substr(0, kMaxAddressChars);
+  static const wchar_t kEmpty[] = L"";
   Connection connection;
   connection.session = OpenInternetSession();
   if (!connection.session) {
     host::ShowMessage("An error occurred calling InternetOpen function!");
     return Download::Failed;  // the connection closes what is open, address first
   }
-  connection.address.reset(::InternetOpenUrlA(connection.session.get(), address.c_str(), kEmpty, 0,
+  connection.address.reset(::InternetOpenUrlW(connection.session.get(), EncodedAddress(address).c_str(), kEmpty, 0,
                                                               INTERNET_FLAG_EXISTING_CONNECT, 0));
   if (!connection.address) {
     host::ShowMessage("An error occurred calling InternetOpenUrl function!");
     return Download::Failed;  // the connection closes what is open, address first
   }
-  const std::string local_path = LocalPathFor(address);
+  const std::wstring folder = TempDirectoryW();
+  const std::wstring local_path = LocalPathFor(address, folder);
   if (local_path.empty()) return Download::Skipped;
   file_text = local_path;
   // A name that no file can have (a query string's "?", say) is not worth the transfer.
-  const bool storable = local_path.find_first_of("<>:\"|?*", TempDirectory().size()) == std::string::npos;
+  const bool storable = local_path.find_first_of(L"<>:\"|?*", folder.size()) == std::wstring::npos;
   if (!storable) return Download::Done;
   // No limits here, and a body that ends early is kept as far as it came: the load then
   // finds what the server gave.
@@ -86,8 +86,8 @@ Download DownloadUrl(std::string& file_text, auto_delete_file& fetched) {
   return Download::Done;
 }
 
-void KeepDownload(auto_delete_file& fetched, std::string& local_path) {
-  if (fetched && ::MoveFileExA(fetched.get().c_str(), local_path.c_str(), MOVEFILE_REPLACE_EXISTING))
+void KeepDownload(auto_delete_wide_file& fetched, std::wstring& local_path) {
+  if (fetched && ::MoveFileExW(fetched.get().c_str(), local_path.c_str(), MOVEFILE_REPLACE_EXISTING))
     fetched.release();
   else
     local_path.clear();

@@ -27,10 +27,14 @@ unique_internet OpenInternetSession();
 // A new empty file with a name of its own in the temporary folder ("pxw*.tmp"), owned by
 // `owner`, opened for writing. Empty when none can be made; `owner` then holds the name of
 // a file made but not opened, or none.
-unique_file NewBodyFile(auto_delete_file& owner);
+unique_file NewBodyFile(auto_delete_wide_file& owner);
 
 // A header of the answer to `request` as text; empty when it has none.
-std::string QueryHeader(HINTERNET request, DWORD what);
+std::wstring QueryHeader(HINTERNET request, DWORD what);
+
+// `address` as WinINet must send it: every character outside ASCII as its UTF-8 bytes,
+// percent-encoded (an address as a browser sends it); the rest unchanged.
+std::wstring EncodedAddress(const std::wstring& address);
 
 // Whether a failure with `error`, in a wait that began at `started`, came from the time limit
 // (the system reports a silent server as a timeout or as a connection it gave up).

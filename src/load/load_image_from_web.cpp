@@ -1,8 +1,10 @@
 #include <windows.h>
 
 #include <string>
+#include <type_traits>
 
 #include "base/boundary.h"
+#include "base/file_names.h"
 #include "core/host_access.h"
 #include "core/text.h"
 #include "core/working_files.h"
@@ -13,19 +15,39 @@
 
 #undef LoadImage
 
+namespace pixet {
+namespace {
+
+// What both forms do; the body's file is handed to the form's own converter, to the ANSI
+// one by its ANSI name (AnsiNameOf).
+template <class Char>
+std::int32_t LoadFromWeb(Pixet& self, PixetHostWindow* window, const std::wstring& address, std::int16_t control) {
+  if (self.ENGINELOADED == 0) return 0;
+  if (!IsWebAddress(address)) {
+    host::ShowMessage("Not a web address: give an http:// or https:// address!");
+    return 0;
+  }
+  auto_delete_wide_file body;  // this call's own file, deleted when the call ends
+  if (!FetchWebAddress(address, WebLimitsOf(&self), body)) return 0;
+  WorkingFilesLock lock;  // for "kjj___.bmp" alone
+  if constexpr (std::is_same_v<Char, char>)
+    return LoadThroughBmp(self, HostTarget::Of(window, control), AnsiNameOf(body.get()).c_str());
+  else
+    return LoadThroughBmp(self, HostTarget::Of(window, control), body.get().c_str());
+}
+
+}  // namespace
+}  // namespace pixet
+
 std::int32_t Pixet::LoadImageFromWeb(PixetHostWindow* window, const char* address, std::int16_t control) {
   return pixet::Guarded(std::int32_t{0}, [&]() -> std::int32_t {
-    using namespace pixet;
-    if (ENGINELOADED == 0) return 0;
-    const std::string text = text::Clip(address);
-    if (!IsWebAddress(text)) {
-      host::ShowMessage("Not a web address: give an http:// or https:// address!");
-      return 0;
-    }
-    auto_delete_file body;  // this call's own file, deleted when the call ends
-    if (!FetchWebAddress(text, WebLimitsOf(this), body)) return 0;
-    WorkingFilesLock lock;  // for "kjj___.bmp" alone
-    return LoadThroughBmp(*this, HostTarget::Of(window, control), body.get().c_str());
+    return pixet::LoadFromWeb<char>(*this, window, pixet::text::WideFromAnsi(address), control);
+  });
+}
+
+std::int32_t Pixet::LoadImageFromWebW(PixetHostWindow* window, const wchar_t* address, std::int16_t control) {
+  return pixet::Guarded(std::int32_t{0}, [&]() -> std::int32_t {
+    return pixet::LoadFromWeb<wchar_t>(*this, window, pixet::text::Clip(address), control);
   });
 }
 

@@ -3,8 +3,7 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include <cstdlib>
-#include <cstring>
+#include <cwchar>
 #include <memory>
 #include <new>
 
@@ -73,7 +72,7 @@ struct SendStart {
 DWORD WINAPI RunSend(void* parameter) {
   std::unique_ptr<SendStart> start(static_cast<SendStart*>(parameter));
   SendJob& job = *start->job;
-  job.sent = ::HttpSendRequestA(job.request, nullptr, 0, nullptr, 0);
+  job.sent = ::HttpSendRequestW(job.request, nullptr, 0, nullptr, 0);
   job.error = job.sent ? 0 : ::GetLastError();
   ::SetEvent(job.done.get());
   const HMODULE module = start->module.release();  // the exit below gives it back
@@ -107,45 +106,45 @@ bool SendWithin(HINTERNET request, DWORD limit_ms, DWORD& error) {
   return finished && job->sent;
 }
 
-bool StartsWithNoCase(const std::string& s, const char* prefix) {
-  return text::Upper(s.substr(0, std::strlen(prefix))) == text::Upper(prefix);
+bool StartsWithNoCase(const std::wstring& s, const wchar_t* prefix) {
+  return text::Upper(s.substr(0, std::wcslen(prefix))) == text::Upper(prefix);
 }
 
 // `location` read against `base`.
-std::string Combine(const std::string& base, const std::string& location) {
+std::wstring Combine(const std::wstring& base, const std::wstring& location) {
   DWORD size = 0;
-  ::InternetCombineUrlA(base.c_str(), location.c_str(), nullptr, &size, ICU_NO_ENCODE);
-  std::string joined(size + 1, '\0');
-  if (!::InternetCombineUrlA(base.c_str(), location.c_str(), &joined[0], &size, ICU_NO_ENCODE))
+  ::InternetCombineUrlW(base.c_str(), location.c_str(), nullptr, &size, ICU_NO_ENCODE);
+  std::wstring joined(size + 1, L'\0');
+  if (!::InternetCombineUrlW(base.c_str(), location.c_str(), &joined[0], &size, ICU_NO_ENCODE))
     return {};
   joined.resize(size);
   return joined;
 }
 
 // One request for `address` on `session`; a redirect's target goes into `next`.
-Failure Request(HINTERNET session, const std::string& address, const WebLimits& limits, HANDLE file,
-                std::string& next, DWORD& status) {
-  URL_COMPONENTSA parts{};  // lengths of 1: pointers into `address`
+Failure Request(HINTERNET session, const std::wstring& address, const WebLimits& limits, HANDLE file,
+                std::wstring& next, DWORD& status) {
+  URL_COMPONENTSW parts{};  // lengths of 1: pointers into `address`
   parts.dwStructSize = sizeof parts;
   parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = 1;
-  if (!::InternetCrackUrlA(address.c_str(), 0, 0, &parts) ||
+  if (!::InternetCrackUrlW(address.c_str(), 0, 0, &parts) ||
       (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) || parts.lpszHostName == nullptr)
     return Failure::Connect;
   const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
-  const std::string host(parts.lpszHostName, parts.dwHostNameLength);
-  std::string path = std::string(parts.lpszUrlPath != nullptr ? parts.lpszUrlPath : "", parts.dwUrlPathLength) +
-                     std::string(parts.lpszExtraInfo != nullptr ? parts.lpszExtraInfo : "", parts.dwExtraInfoLength);
-  path = path.substr(0, path.find('#'));
-  unique_internet connection(::InternetConnectA(session, host.c_str(), parts.nPort, nullptr, nullptr,
+  const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
+  std::wstring path = std::wstring(parts.lpszUrlPath != nullptr ? parts.lpszUrlPath : L"", parts.dwUrlPathLength) +
+                      std::wstring(parts.lpszExtraInfo != nullptr ? parts.lpszExtraInfo : L"", parts.dwExtraInfoLength);
+  path = path.substr(0, path.find(L'#'));
+  unique_internet connection(::InternetConnectW(session, host.c_str(), parts.nPort, nullptr, nullptr,
                                                                 INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection) return Failure::Connect;
   DWORD timeout = limits.timeout_ms;
   for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT})
-    ::InternetSetOptionA(connection.get(), option, &timeout, sizeof timeout);
+    ::InternetSetOptionW(connection.get(), option, &timeout, sizeof timeout);
   const DWORD flags = INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                       INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI |
                       (secure ? INTERNET_FLAG_SECURE : 0);
-  unique_internet request(::HttpOpenRequestA(connection.get(), "GET", path.empty() ? "/" : path.c_str(),
+  unique_internet request(::HttpOpenRequestW(connection.get(), L"GET", path.empty() ? L"/" : path.c_str(),
                                                              nullptr, nullptr, nullptr, flags, 0));
   if (!request) return Failure::Connect;
   DWORD error = 0;
@@ -154,12 +153,12 @@ Failure Request(HINTERNET session, const std::string& address, const WebLimits& 
     return IsCertificateError(error)                       ? Failure::Certificate
            : TimedOut(error, started, limits.timeout_ms) ? Failure::Timeout
                                                          : Failure::Connect;
-  status = std::strtoul(QueryHeader(request.get(), HTTP_QUERY_STATUS_CODE).c_str(), nullptr, 10);
+  status = std::wcstoul(QueryHeader(request.get(), HTTP_QUERY_STATUS_CODE).c_str(), nullptr, 10);
   if (status == 301 || status == 302 || status == 303 || status == 307 || status == 308) {
-    const std::string location = QueryHeader(request.get(), HTTP_QUERY_LOCATION);
-    next = location.empty() ? std::string() : Combine(address, location);
+    const std::wstring location = QueryHeader(request.get(), HTTP_QUERY_LOCATION);
+    next = location.empty() ? std::wstring() : EncodedAddress(Combine(address, location));
     if (next.empty()) return Failure::Status;
-    return secure && !StartsWithNoCase(next, "https:") ? Failure::Downgrade : Failure::None;
+    return secure && !StartsWithNoCase(next, L"https:") ? Failure::Downgrade : Failure::None;
   }
   if (status < 200 || status > 299) return Failure::Status;
   switch (CopyBody(request.get(), BodyLimits{limits.max_bytes, limits.timeout_ms}, file)) {
@@ -172,12 +171,12 @@ Failure Request(HINTERNET session, const std::string& address, const WebLimits& 
   return Failure::Disk;
 }
 
-Failure Fetch(const std::string& address, const WebLimits& limits, HANDLE file, DWORD& status) {
+Failure Fetch(const std::wstring& address, const WebLimits& limits, HANDLE file, DWORD& status) {
   const unique_internet session = OpenInternetSession();
   if (!session) return Failure::Open;
-  std::string current = address;
+  std::wstring current = EncodedAddress(address);
   for (int redirects = 0;; ++redirects) {
-    std::string next;
+    std::wstring next;
     const Failure failure = Request(session.get(), current, limits, file, next, status);
     if (failure != Failure::None || next.empty()) return failure;
     if (redirects == kMaxRedirects) return Failure::Redirects;
@@ -187,11 +186,11 @@ Failure Fetch(const std::string& address, const WebLimits& limits, HANDLE file, 
 
 }  // namespace
 
-bool IsWebAddress(const std::string& address) {
-  return StartsWithNoCase(address, "http://") || StartsWithNoCase(address, "https://");
+bool IsWebAddress(const std::wstring& address) {
+  return StartsWithNoCase(address, L"http://") || StartsWithNoCase(address, L"https://");
 }
 
-bool FetchWebAddress(const std::string& address, const WebLimits& limits, auto_delete_file& file) {
+bool FetchWebAddress(const std::wstring& address, const WebLimits& limits, auto_delete_wide_file& file) {
   DWORD status = 0;
   Failure failure = Failure::Disk;
   if (const unique_file body = NewBodyFile(file)) failure = Fetch(address, limits, body.get(), status);  // closed here

@@ -17,11 +17,11 @@ struct WebLimits {
 
 // Whether `address` (trailing blanks removed) begins with "http://" or "https://", in any
 // letter case.
-bool IsWebAddress(const std::string& address);
+bool IsWebAddress(const std::wstring& address);
 
 // Fetches `address` with GET, following at most 5 redirects and never from https to http;
 // the system checks certificates. True with the whole body in `file`. Otherwise false,
 // after the failure's message box, with no file left.
-bool FetchWebAddress(const std::string& address, const WebLimits& limits, auto_delete_file& file);
+bool FetchWebAddress(const std::wstring& address, const WebLimits& limits, auto_delete_wide_file& file);
 
 }  // namespace pixet

@@ -303,4 +303,18 @@ int PIXET_C_CALL PixetCopyToClipboardW(PixetObject* object, const wchar_t* file)
   return GuardedCall(object, 0, [&](Pixet& p) { return p.CopyToClipboardW(file); });
 }
 
+int PIXET_C_CALL PixetLoadImageW(PixetObject* object, PixetHostWindow* window, const wchar_t* source, short control) {
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.LoadImageW(window, source, control); });
+}
+
+int PIXET_C_CALL PixetLoadReportImageW(PixetObject* object, PixetHostReport* report, const wchar_t* source,
+                                       short control) {
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.LoadImageW(report, source, control); });
+}
+
+int PIXET_C_CALL PixetLoadImageFromWebW(PixetObject* object, PixetHostWindow* window, const wchar_t* address,
+                                        short control) {
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.LoadImageFromWebW(window, address, control); });
+}
+
 }  // extern "C"

@@ -363,7 +363,7 @@ std::vector<Row> Rows() {
   // Downloads. The local name is what follows the last "/", query string included; a name
   // the system cannot hold, or that would name the folder itself or a device, stores nothing.
   const std::string img = "http://127.0.0.1:{port}/img/";
-  const Step fail_open = [](Hostile& t) { t.handles_.Fail("InternetOpenA"); };
+  const Step fail_open = [](Hostile& t) { t.handles_.Fail("InternetOpenW"); };
   for (const char* scheme : {"http", "HTTP", "HtTp"})
     rows.push_back(Fetch(std::string("Scheme_") + scheme, scheme + img.substr(4) + "dl.png", 1, "dl.png", "photo.png"));
   for (const char* segment : {"", ".", "..", "...", "NUL", "com1.png", "COM1:", "COM1:.png", "COM\xb9",
@@ -443,7 +443,7 @@ std::vector<Row> Rows() {
       {"Web_NothingListens", Do(kWeb, "http://127.0.0.1:{closed}/a.png"), 0,
        {"An error occurred calling InternetOpenUrl function!"}},
       {"Web_NotAnAddress", Do(kWeb, photo), 0, {"Not a web address: give an http:// or https:// address!"}},
-      {"Web_BodyFileFails", Failing("CreateFileA", Do(kWeb, web + "photo.png")), 0,
+      {"Web_BodyFileFails", Failing("CreateFileW", Do(kWeb, web + "photo.png")), 0,
        {"The download could not be written to the temporary folder!"}},
       // A length announced at the limit is not refused: the body is awaited.
       {"Web_AnnouncedAtSizeLimit", limits(1000, 1001, Do(kWeb, web + "declared1001")), 0, late},

@@ -218,7 +218,10 @@ TEST_F(PixetTest, CFunctionsOnANullObjectGiveZeroAndDoNothing) {
       PIXET_ROW(PixetSaveResourceToFileW(o, L"LOGO", L"s.png", nullptr)),
       PIXET_ROW(PixetDrawImageW(o, window_, L"i.png", kImage, 0, 0)),
       PIXET_ROW(PixetDisplayImageW(o, window_, L"i.png", kImage, 0, 0)),
-      PIXET_ROW(PixetDisplayImageAsBackgroundW(o, window_, L"i.png", 0)), PIXET_ROW(PixetCopyToClipboardW(o, L"i.png"))};
+      PIXET_ROW(PixetDisplayImageAsBackgroundW(o, window_, L"i.png", 0)), PIXET_ROW(PixetCopyToClipboardW(o, L"i.png")),
+      PIXET_ROW(PixetLoadImageW(o, window_, Wide(web).c_str(), kImage)),
+      PIXET_ROW(PixetLoadReportImageW(o, report_, L"i.png", kImage)),
+      PIXET_ROW(PixetLoadImageFromWebW(o, window_, Wide(web).c_str(), kImage))};
 #undef PIXET_ROW
 #undef PIXET_VOID
   for (const auto& [call, run] : rows) EXPECT_EQ(run(), 0) << call;

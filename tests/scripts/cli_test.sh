@@ -36,7 +36,7 @@ t() {
     # Emulated, a process is now and then lost outright; a fault of the program comes back.
     [ "$mode" = smoke ] && ! [[ $rc =~ ^(0|1|2|124)$ ]] || break
   done
-  for f in out.txt err.txt; do iconv -c -f CP1252 -t UTF-8 "$f" | tr -d '\r' > "$f~" && mv "$f~" "$f"; done  # ANSI, CRLF
+  for f in out.txt err.txt; do tr -d '\r' < "$f" > "$f~" && mv "$f~" "$f"; done  # UTF-8, CRLF
   [ "$rc" = "$code" ] || why+="exit $rc, expected $code; "
   [ -s out.txt ] || [ -s err.txt ] || why+="printed nothing (every call prints a line: did it start?); "
   [ "$code" != 2 ] || [ ! -s out.txt ] || why+="a usage error on stdout; "
@@ -198,6 +198,25 @@ t capture-missing 1 'cannot show missing.png' missing.bmp absent capture client 
 # The window showing wide.png is on the captured desktop: some of its yellow is there.
 [ "$mode" = smoke ] || [ "$(convert desktop.bmp -fuzz 10% -fill black +opaque '#ffff00' -format '%[fx:mean>0]' info:)" = 1 ] ||
   { echo "FAIL desktop.bmp shows none of wide.png"; failed=$((failed + 1)); }
+# Names no code page holds (Cyrillic, Greek, Chinese, beyond the BMP) in every command that
+# takes one: files, folders, a module, a batch's folder.
+mkdir -p фото && cp photo.jpg фото.jpg && cp photo.jpg фото/фото.jpg && cp halves.png "φωτο 🖼.png" &&
+  cp wide.png 宽.png && cp "$resources" ресурсы.dll
+t u-convert 0 'wrote фото.png' фото.png 'PNG 64x48' convert фото.jpg фото.png
+t u-folder 0 'wrote фото/照片.tif' фото/照片.tif 'TIFF 64x48' convert фото/фото.jpg фото/照片.tif
+t u-gray 0 'wrote серый 😀.jpg' "серый 😀.jpg" 'JPEG 40x30 gray' gray "φωτο 🖼.png" "серый 😀.jpg"
+t u-batch 0 'wrote 照片.φωτο 🖼.gif' "照片/φωτο 🖼.gif" 'GIF 40x30' convert фото/фото.jpg "φωτο 🖼.png" --to 照片 --ext gif
+t u-load 0 'starting "BM".*showing 64x48' - - load фото/фото.jpg
+t u-load-http 0 'starting "BM".*showing 64x48' - - load "http://127.0.0.1:$port/фото-😀.png"
+t u-load-https 0 'LoadImageFromWeb -> 1' - - load "https://localhost:$tls/照片.png"
+t u-copy 0 'clipboard holds a 40x30 bitmap' - - copy "φωτο 🖼.png"
+t u-paste 0 'wrote вставка.bmp' вставка.bmp 'BMP 40x30' paste вставка.bmp
+t u-show 0 'showing the image' снимок.bmp 'BMP 480x360' show фото/фото.jpg --seconds 0.2 --capture снимок.bmp
+t u-drawn 0 'shows the drawn image' - - show "φωτο 🖼.png" --as draw
+t u-resources 0 '^SNAP +[1-9][0-9]* bytes' - - resources ресурсы.dll
+t u-save-resource 0 'wrote ресурс 😀.png' "ресурс 😀.png" 'PNG 30x20' save-resource SNAP "ресурс 😀.png" ресурсы.dll
+t u-client 0 'wrote окно.bmp' окно.bmp 'BMP 200x150' capture client 宽.png окно.bmp
+t u-desktop 0 'wrote 桌面.bmp' 桌面.bmp "BMP $screen" capture desktop 桌面.bmp
 
 echo "cli ($mode): $passed cases passed, $failed failed"
 [ "$failed" -eq 0 ]

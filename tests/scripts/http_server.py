@@ -9,7 +9,8 @@
 # certificate and OTHER_NAME's (for elsewhere.test); another one signs UNTRUSTED's.
 # Answers: ...?to=URL redirects there (301 from a "moved" segment, 308 from "kept", else
 # 302). Else by the
-# request's last segment (after "/" or "\", before "?"):
+# request's last segment (after "/" or "\", before "?"), percent-decoded as UTF-8; an address
+# with raw bytes outside ASCII, or percent-encoded bytes that are not UTF-8, gets 400:
 #   unsized* photo.png without its length
 #   cut*     200 announcing all of photo.png, sending its first 30 bytes, then hanging up
 #   stuck*   the same, but silent for a minute instead of hanging up
@@ -19,13 +20,19 @@
 #   silent*  no answer: hangs up after 2 s;  stall*  no answer for a minute
 #   hopN.png redirects to hop(N-1).png, hop0.png is photo.png
 #   *.png / *.jpg   DIR's photo.png / photo.jpg;  anything else: 404 "no such image"
-import http.server, os, signal, socket, ssl, subprocess, sys, threading, time
+import http.server, os, signal, socket, ssl, subprocess, sys, threading, time, urllib.parse
 
 
 # HTTP/1.0: every connection ends with its answer.
 class Handler(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
-        name = self.path.replace("\\", "/").rsplit("/", 1)[-1].split("?")[0].lower()
+        name = self.path.replace("\\", "/").rsplit("/", 1)[-1].split("?")[0]
+        try:
+            if any(ord(c) > 0x7E for c in self.path): raise ValueError
+            name = urllib.parse.unquote(name, errors="strict").lower()
+        except ValueError:
+            self.send_response(400)
+            return self.end_headers()
         photo = lambda ext: open(os.path.join(self.server.folder, "photo" + ext), "rb").read()
         status, body, sent = 404, b"no such image", None
         if "?to=" in self.path:

@@ -140,7 +140,8 @@ void Note(Tally HandleCounter::*tally, const void* thing, int times) {
   X(CreateCompatibleBitmap, gdi_objects, nullptr) X(CreatePalette, gdi_objects, nullptr)                    \
   X(LoadImageA, gdi_objects, nullptr) X(LoadImageW, gdi_objects, nullptr) X(CreateThread, threads, nullptr) X(GlobalAlloc, blocks, nullptr) X(LoadLibraryA, modules, nullptr)       \
   X(LoadLibraryW, modules, nullptr) X(InternetOpenA, internet, nullptr) X(InternetOpenUrlA, internet, nullptr) \
-  X(InternetConnectA, internet, nullptr) X(HttpOpenRequestA, internet, nullptr)
+  X(InternetConnectA, internet, nullptr) X(HttpOpenRequestA, internet, nullptr) X(InternetOpenW, internet, nullptr)  \
+  X(InternetOpenUrlW, internet, nullptr) X(InternetConnectW, internet, nullptr) X(HttpOpenRequestW, internet, nullptr)
 
 template <class Tag, class Fn = decltype(Tag::real)>
 struct Maker;
@@ -169,7 +170,8 @@ PIXET_MAKERS(PIXET_MAKER)
   X(OpenClipboard) X(CloseClipboard) X(SetClipboardData) X(SendMessageA) X(CloseHandle) X(GlobalFree)         \
   X(GlobalLock) X(GlobalUnlock) X(FreeLibrary) X(GetModuleHandleExA) X(FreeLibraryAndExitThread)              \
   X(CreateStreamOnHGlobal) X(InternetReadFile) X(InternetCloseHandle) X(CreateWindowExA) X(malloc) X(CreateFileA) \
-  X(MoveFileA) X(MoveFileExA) X(DeleteFileA) X(GetTempFileNameA) X(CreateFileW) X(MoveFileExW) X(DeleteFileW)
+  X(MoveFileA) X(MoveFileExA) X(DeleteFileA) X(GetTempFileNameA) X(CreateFileW) X(MoveFileExW) X(DeleteFileW) \
+  X(MoveFileW) X(GetTempFileNameW)
 #define PIXET_REAL(name) decltype(&::name) real_##name = nullptr;
 PIXET_HOOKED(PIXET_REAL)
 #undef PIXET_REAL
@@ -280,9 +282,9 @@ HANDLE CountedCreateFile(const char* name, Real real, const Char* path, DWORD ac
   if (HandleCounter* h = Handles(); h != nullptr && (how != OPEN_EXISTING || (access & GENERIC_WRITE))) h->Touched(path);
   return file;
 }
-template <class Char, class Real>
-BOOL CountedMove(Real real, const Char* from, const Char* to, DWORD flags) {
-  const BOOL moved = real(from, to, flags);
+template <class Char, class Real, class... Flags>
+BOOL CountedMove(Real real, const Char* from, const Char* to, Flags... flags) {
+  const BOOL moved = real(from, to, flags...);
   if (HandleCounter* h = Handles(); h != nullptr && moved) {
     h->Touched(from);
     h->Touched(to);
@@ -304,22 +306,23 @@ HANDLE WINAPI HookCreateFileW(LPCWSTR name, DWORD access, DWORD share, LPSECURIT
   return CountedCreateFile("CreateFileW", real_CreateFileW, name, access, share, security, how, attributes, model);
 }
 // What these change, once done, must lie in the folders Confine named.
-BOOL WINAPI HookMoveFileA(LPCSTR from, LPCSTR to) {
-  const BOOL moved = real_MoveFileA(from, to);
-  if (HandleCounter* h = Handles(); h != nullptr && moved) {
-    h->Touched(from);
-    h->Touched(to);
-  }
-  return moved;
-}
+BOOL WINAPI HookMoveFileA(LPCSTR from, LPCSTR to) { return CountedMove(real_MoveFileA, from, to); }
+BOOL WINAPI HookMoveFileW(LPCWSTR from, LPCWSTR to) { return CountedMove(real_MoveFileW, from, to); }
 BOOL WINAPI HookMoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) { return CountedMove(real_MoveFileExA, from, to, flags); }
 BOOL WINAPI HookMoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) { return CountedMove(real_MoveFileExW, from, to, flags); }
 BOOL WINAPI HookDeleteFileA(LPCSTR name) { return CountedDelete(real_DeleteFileA, name); }
 BOOL WINAPI HookDeleteFileW(LPCWSTR name) { return CountedDelete(real_DeleteFileW, name); }
-UINT WINAPI HookGetTempFileNameA(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR name) {
-  const UINT made = real_GetTempFileNameA(folder, prefix, unique, name);
+template <class Char, class Real>
+UINT CountedTempName(Real real, const Char* folder, const Char* prefix, UINT unique, Char* name) {
+  const UINT made = real(folder, prefix, unique, name);
   if (HandleCounter* h = Handles(); h != nullptr && made != 0) h->Touched(name);
   return made;
+}
+UINT WINAPI HookGetTempFileNameA(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR name) {
+  return CountedTempName(real_GetTempFileNameA, folder, prefix, unique, name);
+}
+UINT WINAPI HookGetTempFileNameW(LPCWSTR folder, LPCWSTR prefix, UINT unique, LPWSTR name) {
+  return CountedTempName(real_GetTempFileNameW, folder, prefix, unique, name);
 }
 BOOL WINAPI HookCloseHandle(HANDLE handle) {
   // The runtime linked into the DLL closes handles of its own too (its events, for one, made

@@ -18,6 +18,30 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
 
 void RemoveFile(const std::string& path) { ::DeleteFileA(path.c_str()); }
 
+std::wstring Wide(const std::string& text) {
+  wchar_t wide[2048] = {};
+  ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, 2048);
+  return wide;
+}
+
+std::string Ansi(const std::wstring& text) {
+  char ansi[2048] = {};
+  ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, ansi, 2048, nullptr, nullptr);
+  return ansi;
+}
+
+std::vector<std::wstring> FilesInW(const std::wstring& folder) {
+  std::vector<std::wstring> files;
+  WIN32_FIND_DATAW found;
+  const HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return files;
+  do
+    if (std::wstring(found.cFileName) != L"." && std::wstring(found.cFileName) != L"..") files.push_back(found.cFileName);
+  while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return files;
+}
+
 std::vector<std::string> FilesStartingWith(const std::string& prefix) {
   std::vector<std::string> names;
   WIN32_FIND_DATAA found;

@@ -22,6 +22,12 @@ bool FileExists(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 void RemoveFile(const std::string& path);
 std::vector<std::string> FilesStartingWith(const std::string& prefix);  // names in that folder
+// Text in the system code page as UTF-16, and back with '?' for what the code page lacks,
+// as a host holding such a name as ANSI text has it.
+std::wstring Wide(const std::string& text);
+std::string Ansi(const std::wstring& text);
+// The names in `folder` (UTF-16), without "." and "..".
+std::vector<std::wstring> FilesInW(const std::wstring& folder);
 
 // What the engine makes of an image file, read with GDI+ linked directly (not through
 // the library's table).
