@@ -78,13 +78,19 @@ class Object {
     PixetCaptureClientRectToBmpW(object_, file.c_str(), x, y, width, height);
   }
   void CaptureWindowToBmp(const std::filesystem::path& file) { PixetCaptureWindowToBmpW(object_, file.c_str()); }
-  // Loads take ANSI text until their UTF-16 forms exist: a file name in the system code
-  // page, or an address.
-  int LoadImage(PixetHostWindow* window, const std::string& source, short control) {
-    return PixetLoadImage(object_, window, source.c_str(), control);
+  // `source` is a file, or an "http:" address (a path holds it as given).
+  int LoadImage(PixetHostWindow* window, const std::filesystem::path& source, short control) {
+    return PixetLoadImageW(object_, window, source.c_str(), control);
   }
-  int LoadImageFromWeb(PixetHostWindow* window, const std::string& address, short control) {
-    return PixetLoadImageFromWeb(object_, window, address.c_str(), control);
+  int LoadImage(PixetHostReport* report, const std::filesystem::path& source, short control) {
+    return PixetLoadReportImageW(object_, report, source.c_str(), control);
+  }
+  int LoadImageFromClipboard(PixetHostWindow* window, short control) {
+    return PixetLoadImageFromClipboard(object_, window, control);
+  }
+  int LoadImageFromWeb(PixetHostWindow* window, std::wstring_view address, short control) {
+    const std::wstring text(address);
+    return PixetLoadImageFromWebW(object_, window, text.c_str(), control);
   }
   void SetWebTimeout(int milliseconds) { PixetSetWebTimeout(object_, milliseconds); }
   void SetWebSizeLimit(unsigned int bytes) { PixetSetWebSizeLimit(object_, bytes); }

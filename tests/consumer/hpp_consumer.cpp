@@ -1,19 +1,23 @@
 // A C++ program on an installed Pixet through pixet.hpp alone (the C functions, any compiler).
 //   hpp_consumer SOURCE: converts SOURCE to a target named in Cyrillic and Chinese, then copies
-//   that to hpp.png for the test to read; a bad target's message must reach the host.
+//   that to hpp.png for the test to read, and loads it into a report's control, whose bytes go
+//   to hpp-loaded.bmp; a bad target's message must reach the host.
 #include <windows.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "pixet/pixet.hpp"
 
-struct Host final : pixet::flat::Host {  // no windows; keeps the last message box text
-  std::string message;
+struct Host final : pixet::flat::Host {  // no windows; keeps the last message box text and bytes
+  std::string message, bytes;
   PixetIntPtr ReadProperty(const PixetHostTarget&, int) override { return 0; }
   void WriteProperty(const PixetHostTarget&, int, PixetIntPtr) override {}
   void WritePropertyText(const PixetHostTarget&, int, const char*) override {}
-  void WritePropertyBytes(const PixetHostTarget&, int, const void*, std::size_t) override {}
+  void WritePropertyBytes(const PixetHostTarget&, int, const void* data, std::size_t size) override {
+    bytes.assign(static_cast<const char*>(data), size);
+  }
   void Redraw(const PixetHostTarget&) override {}
   void ShowMessage(const char* text, const char*, int) override { message = text; }
 };
@@ -29,7 +33,11 @@ int main(int argc, char** argv) {
     const std::filesystem::path target = L"\u043e\u0431\u0440\u0430\u0437\u0435\u0446-\u6837\u672c.png";
     ok = !pixet && moved.ConvertImage(argv[1], target) == pixet::flat::kDone &&
          moved.ConvertImage(argv[1], L"hpp.xyz") == pixet::flat::kFailed && host.message == "Invalid Format!" &&
-         ::CopyFileW(target.c_str(), L"hpp.png", FALSE) && ::DeleteFileW(target.c_str());
+         ::CopyFileW(target.c_str(), L"hpp.png", FALSE);
+    // Any pointer stands for a report: the library hands it to the host as it is.
+    ok = ok && moved.LoadImage(reinterpret_cast<PixetHostReport*>(&host), target, 1) == pixet::flat::kDone &&
+         host.bytes.rfind("BM", 0) == 0 && ::DeleteFileW(target.c_str());
+    std::ofstream("hpp-loaded.bmp", std::ios::binary) << host.bytes;
   }
   pixet::flat::RegisterHost(nullptr);
   return ok ? 0 : 1;

@@ -20,7 +20,7 @@ for run in "cpp_consumer sample.png cpp.jpg" "c_consumer sample.png" "hpp_consum
   "$@" "$root/build/${run%% *}.exe" ${run#* } ||
     "$@" "$root/build/${run%% *}.exe" ${run#* } || { echo "FAIL ${run%% *}"; status=1; }
 done
-for want in "cpp.jpg JPEG 64x48" "c-callback.tif TIFF 64x48" "c-loaded.bmp BMP3? 64x48" "hpp.png PNG 64x48"; do
+for want in "cpp.jpg JPEG 64x48" "c-callback.tif TIFF 64x48" "c-loaded.bmp BMP3? 64x48" "hpp.png PNG 64x48" "hpp-loaded.bmp BMP3? 64x48"; do
   got=$(identify -format '%m %wx%h' "${want%% *}" 2>&1 | head -n 1) || true
   [[ $got =~ ^${want#* }$ ]] || { echo "FAIL ${want%% *}: identify says '$got', expected '${want#* }'"; status=1; }
 done
