@@ -145,7 +145,9 @@ class PIXET_API Pixet {
   virtual std::int32_t CopyToClipboardW(const wchar_t* file);
   // The loads convert through ConvertImageW (the ANSI forms through ConvertImage), and an
   // address's last segment names the stored download in UTF-16. Characters outside ASCII
-  // in an address are sent as UTF-8, percent-encoded.
+  // in an address are sent as UTF-8, percent-encoded. The ANSI loads name their working
+  // file to ConvertImage in ANSI text: the temporary folder's own name, or its short (8.3)
+  // name when the code page lacks some of its characters.
   virtual std::int32_t LoadImageW(PixetHostWindow* window, const wchar_t* source, std::int16_t control);
   virtual std::int32_t LoadImageW(PixetHostReport* report, const wchar_t* source, std::int16_t control);
   virtual std::int32_t LoadImageFromWebW(PixetHostWindow* window, const wchar_t* address, std::int16_t control);

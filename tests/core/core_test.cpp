@@ -94,6 +94,36 @@ TEST(FileNames, TheExtensionIsTheLastComponentsFromItsLastDot) {
   for (const auto& [name, extension] : cases) EXPECT_EQ(ExtensionOf(name), extension) << name;
 }
 
+// An ANSI name for a UTF-16 path names the same file: the code page's text when it holds every
+// character (never a look-alike: "\u0101" is not "a"), else a short name that resolves to the
+// path; none for a new file whose own name the code page lacks.
+TEST(FileNames, AnAnsiNameNamesTheSameFileOrThereIsNone) {
+  const std::wstring folder = L"ansi-\u0444\u043e\u0442\u043e", inside = folder + L"\\";
+  ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+  ASSERT_TRUE(::CopyFileW(Wide(Sample("photo.png")).c_str(), (inside + L"\u0101.png").c_str(), FALSE));
+  const auto full = [](const std::wstring& path) {
+    wchar_t whole[MAX_PATH] = {}, long_name[MAX_PATH] = {};
+    ::GetFullPathNameW(path.c_str(), MAX_PATH, whole, nullptr);
+    return ::GetLongPathNameW(whole, long_name, MAX_PATH) != 0 ? std::wstring(long_name) : std::wstring(whole);
+  };
+  // The path, whether its ANSI name must be the path itself, whether it exists.
+  const struct { std::wstring path; bool exact, exists; } rows[] = {
+      {L"photo \u00e9t\u00e9.png", true, false}, {folder, false, true}, {inside, false, true},
+      {inside + L"new.png", false, false}, {inside + L"\u0101.png", false, true}};
+  for (const auto& row : rows) {
+    const std::string ansi = AnsiNameOf(row.path);
+    ASSERT_FALSE(ansi.empty()) << Ansi(row.path);
+    EXPECT_EQ(ansi.find('?'), std::string::npos) << ansi;
+    if (row.exact) EXPECT_EQ(Wide(ansi), row.path);
+    if (row.exists) EXPECT_EQ(full(Wide(ansi)), full(row.path)) << ansi;
+    else if (!row.exact) EXPECT_EQ(full(Wide(ansi).substr(0, Wide(ansi).rfind(L'\\'))), full(folder)) << ansi;
+  }
+  EXPECT_EQ(AnsiNameOf(inside + L"\u0101-new.png"), "");
+  EXPECT_EQ(AnsiNameOf(L"\u7167\u7247-nowhere\\a.png"), "");
+  EXPECT_TRUE(::DeleteFileW((inside + L"\u0101.png").c_str()));
+  EXPECT_TRUE(::RemoveDirectoryW(folder.c_str()));
+}
+
 // Sixteen threads at once. Eight make 16 objects each, which each list every resource of this program in order,
 // and run rounds with four of them in a window of their own: loads through "kjj___.bmp", conversions out of a
 // control through "_vb_.xac" and grey copies each give what they give alone. Meanwhile the other eight make, bind
