@@ -182,21 +182,34 @@ TEST_F(Capture, DISABLED_OnAFullDiskTheOldFileStays) {
 }
 
 // Each loaded copy of the library reserves a "Bcr….bmp" file in the temporary folder of its
-// own, and removes it when it is unloaded.
+// own, and removes it when it is unloaded; also in a folder whose name the code page lacks.
 TEST(CaptureFile, ReservedWhileTheLibraryIsLoaded) {
-  const auto reserved = [] { return FilesStartingWith(TempDirectory() + "Bcr"); };
   char path[MAX_PATH];
   ASSERT_NE(::GetModuleFileNameA(::GetModuleHandleA("pixet.dll"), path, MAX_PATH), 0u);
   const std::string copy = Output("pixet-copy.dll");
   ASSERT_TRUE(::CopyFileA(path, copy.c_str(), FALSE));
-  const std::vector<std::string> before = reserved();
-  const HMODULE second = ::LoadLibraryA(copy.c_str());
-  ASSERT_NE(second, nullptr);
-  const std::vector<std::string> held = reserved();
-  ASSERT_EQ(held.size(), before.size() + 1);
-  EXPECT_EQ(held.back().substr(held.back().size() - 4), ".bmp");
-  ::FreeLibrary(second);
-  EXPECT_EQ(reserved(), before);
+  wchar_t here[MAX_PATH] = {};
+  ::GetCurrentDirectoryW(MAX_PATH, here);
+  const std::wstring elsewhere = std::wstring(here) + L"\\tmp-\u0441\u043d\u0438\u043c\u043e\u043a-\u56fe\\";
+  ASSERT_TRUE(::CreateDirectoryW(elsewhere.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+  for (const std::wstring& folder : {pixet::TempDirectoryW(), elsewhere}) {
+    const ScopedTempFolder tmp(folder);
+    const auto reserved = [&] {
+      std::vector<std::wstring> names;
+      for (const std::wstring& name : FilesInW(folder))
+        if (name.rfind(L"Bcr", 0) == 0) names.push_back(name);
+      return names;
+    };
+    const std::vector<std::wstring> before = reserved();
+    const HMODULE second = ::LoadLibraryA(copy.c_str());
+    ASSERT_NE(second, nullptr) << Ansi(folder);
+    const std::vector<std::wstring> held = reserved();
+    ::FreeLibrary(second);
+    ASSERT_EQ(held.size(), before.size() + 1) << Ansi(folder);
+    EXPECT_EQ(held.back().substr(held.back().size() - 4), L".bmp") << Ansi(folder);
+    EXPECT_EQ(reserved(), before) << Ansi(folder);
+  }
+  EXPECT_TRUE(::RemoveDirectoryW(elsewhere.c_str())) << "something was left in the folder";
   RemoveFile(copy);
 }
 

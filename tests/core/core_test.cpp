@@ -114,9 +114,13 @@ TEST(FileNames, AnAnsiNameNamesTheSameFileOrThereIsNone) {
     const std::string ansi = AnsiNameOf(row.path);
     ASSERT_FALSE(ansi.empty()) << Ansi(row.path);
     EXPECT_EQ(ansi.find('?'), std::string::npos) << ansi;
-    if (row.exact) EXPECT_EQ(Wide(ansi), row.path);
-    if (row.exists) EXPECT_EQ(full(Wide(ansi)), full(row.path)) << ansi;
-    else if (!row.exact) EXPECT_EQ(full(Wide(ansi).substr(0, Wide(ansi).rfind(L'\\'))), full(folder)) << ansi;
+    if (row.exact) {
+      EXPECT_EQ(Wide(ansi), row.path);
+    } else if (row.exists) {
+      EXPECT_EQ(full(Wide(ansi)), full(row.path)) << ansi;
+    } else {
+      EXPECT_EQ(full(Wide(ansi).substr(0, Wide(ansi).rfind(L'\\'))), full(folder)) << ansi;
+    }
   }
   EXPECT_EQ(AnsiNameOf(inside + L"\u0101-new.png"), "");
   EXPECT_EQ(AnsiNameOf(L"\u7167\u7247-nowhere\\a.png"), "");

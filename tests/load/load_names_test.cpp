@@ -111,28 +111,6 @@ class Recording : public Pixet {
   std::vector<std::wstring> wide_targets;
 };
 
-// TMP and TEMP set, for the scope, to a folder no code page holds.
-class TemporaryFolder {
- public:
-  explicit TemporaryFolder(const std::wstring& path) : path_(path) {
-    for (const wchar_t* name : {L"TMP", L"TEMP"}) {
-      wchar_t value[MAX_PATH] = {};
-      saved_.push_back(::GetEnvironmentVariableW(name, value, MAX_PATH) != 0 ? value : L"");
-      ::SetEnvironmentVariableW(name, path.c_str());
-    }
-  }
-  ~TemporaryFolder() {
-    ::SetEnvironmentVariableW(L"TMP", saved_[0].empty() ? nullptr : saved_[0].c_str());
-    ::SetEnvironmentVariableW(L"TEMP", saved_[1].empty() ? nullptr : saved_[1].c_str());
-  }
-  TemporaryFolder(const TemporaryFolder&) = delete;
-  TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
- private:
-  std::wstring path_;
-  std::vector<std::wstring> saved_;
-};
-
 // The full, long name of a folder (with its final '\').
 std::wstring LongFolder(const std::wstring& path) {
   wchar_t full[MAX_PATH] = {}, long_name[MAX_PATH] = {};
@@ -153,7 +131,7 @@ TEST_F(LoadNames, TemporaryFolderOutsideTheCodePage) {
   const Pixels photo = FilePixels(Sample("photo.png"));
   const std::string web = "http://127.0.0.1:" + std::to_string(HttpPort()) + "/img/";
   {
-    const TemporaryFolder tmp(folder);
+    const ScopedTempFolder tmp(folder);
     const auto recording = Pixet::Create<Recording>();
     const struct { const char* label; bool report; std::function<std::int32_t(Recording&)> load; } rows[] = {
         {"ANSI window", false, [&](Recording& r) { return r.LoadImage(window_, Sample("photo.png").c_str(), kImage); }},

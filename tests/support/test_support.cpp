@@ -42,6 +42,23 @@ std::vector<std::wstring> FilesInW(const std::wstring& folder) {
   return files;
 }
 
+namespace {
+const wchar_t* const kTempVariables[] = {L"TMP", L"TEMP"};
+}  // namespace
+
+ScopedTempFolder::ScopedTempFolder(const std::wstring& folder) {
+  for (const wchar_t* name : kTempVariables) {
+    wchar_t value[MAX_PATH] = {};
+    saved_.push_back(::GetEnvironmentVariableW(name, value, MAX_PATH) != 0 ? value : L"");
+    ::SetEnvironmentVariableW(name, folder.c_str());
+  }
+}
+
+ScopedTempFolder::~ScopedTempFolder() {
+  for (std::size_t i = 0; i < saved_.size(); ++i)
+    ::SetEnvironmentVariableW(kTempVariables[i], saved_[i].empty() ? nullptr : saved_[i].c_str());
+}
+
 std::vector<std::string> FilesStartingWith(const std::string& prefix) {
   std::vector<std::string> names;
   WIN32_FIND_DATAA found;

@@ -28,6 +28,18 @@ std::wstring Wide(const std::string& text);
 std::string Ansi(const std::wstring& text);
 // The names in `folder` (UTF-16), without "." and "..".
 std::vector<std::wstring> FilesInW(const std::wstring& folder);
+// TMP and TEMP set, for the scope, to `folder` (which ends in '\\'), as a user whose profile
+// folder is so named has them.
+class ScopedTempFolder {
+ public:
+  explicit ScopedTempFolder(const std::wstring& folder);
+  ~ScopedTempFolder();
+  ScopedTempFolder(const ScopedTempFolder&) = delete;
+  ScopedTempFolder& operator=(const ScopedTempFolder&) = delete;
+
+ private:
+  std::vector<std::wstring> saved_;  // TMP's and TEMP's values; empty when unset
+};
 
 // What the engine makes of an image file, read with GDI+ linked directly (not through
 // the library's table).
