@@ -7,7 +7,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_root=${PIXET_BUILD_ROOT:-$here/build}
 
 packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386 xvfb xauth
-          qemu-user googletest imagemagick fonts-dejavu-core cmake python3)
+          qemu-user googletest imagemagick fonts-dejavu-core cmake python3 clang lld)
 
 log() { printf '[setup] %s\n' "$*" >&2; }
 as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }

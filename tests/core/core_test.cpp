@@ -36,6 +36,11 @@ TEST_F(Core, MethodsSitInTheirSlots) {
   EXPECT_EQ(S(SaveResourceToFileW), 1 + 29 * sizeof(void*));
   EXPECT_EQ(S(DisplayImageAsBackgroundW), 1 + 32 * sizeof(void*));
   EXPECT_EQ(S(CopyToClipboardW), 1 + 33 * sizeof(void*));
+  EXPECT_EQ(Raw<std::int32_t (Pixet::*)(PixetHostWindow*, const wchar_t*, std::int16_t)>(&Pixet::LoadImageW),
+            1 + 34 * sizeof(void*));
+  EXPECT_EQ(Raw<std::int32_t (Pixet::*)(PixetHostReport*, const wchar_t*, std::int16_t)>(&Pixet::LoadImageW),
+            1 + 35 * sizeof(void*));
+  EXPECT_EQ(S(LoadImageFromWebW), 1 + 36 * sizeof(void*));
 }
 
 TEST_F(Core, BindingFillsWhatItFindsOnceAndDestructLetsGo) {
