@@ -42,12 +42,13 @@ bool NamesNoFileInFolder(const std::wstring& name) {
 }
 
 // The local path for `address`: the folder and the last segment after "/" or "\", cut to
-// 80 characters within the segment. Empty when there is no file name to keep.
+// 80 characters (UTF-16 units, a pair beyond the BMP kept whole or dropped) within the segment. Empty when there is no file name to keep.
 std::wstring LocalPathFor(const std::wstring& address, const std::wstring& folder) {
   const std::size_t slash = address.find_last_of(L"/\\");
   if (slash == std::wstring::npos) return {};
   if (folder.size() >= kMaxLocalPathChars) return {};
   std::wstring name = address.substr(slash + 1, kMaxLocalPathChars - folder.size());
+  if (!name.empty() && IS_HIGH_SURROGATE(name.back())) name.pop_back();  // never half a character
   if (NamesNoFileInFolder(name)) return {};
   return folder + name;
 }

@@ -192,6 +192,7 @@ TEST(CaptureFile, ReservedWhileTheLibraryIsLoaded) {
   ::GetCurrentDirectoryW(MAX_PATH, here);
   const std::wstring elsewhere = std::wstring(here) + L"\\tmp-\u0441\u043d\u0438\u043c\u043e\u043a-\u56fe\\";
   ASSERT_TRUE(::CreateDirectoryW(elsewhere.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+  for (const std::wstring& left : FilesInW(elsewhere)) ::DeleteFileW((elsewhere + left).c_str());  // by a stopped run
   for (const std::wstring& folder : {pixet::TempDirectoryW(), elsewhere}) {
     const ScopedTempFolder tmp(folder);
     const auto reserved = [&] {
