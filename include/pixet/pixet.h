@@ -152,6 +152,37 @@ class PIXET_API Pixet {
   virtual std::int32_t LoadImageW(PixetHostReport* report, const wchar_t* source, std::int16_t control);
   virtual std::int32_t LoadImageFromWebW(PixetHostWindow* window, const wchar_t* address, std::int16_t control);
 
+  // Captures monitor `monitor` to `file`, in the format of its extension (.BMP as the
+  // captures write theirs; .PNG .JPG .JPEG .TIF .TIFF .GIF through the engine; another
+  // shows "Invalid Format!"). Monitor 0 is the whole virtual screen, from its own left and
+  // top (negative when a monitor lies left of or above the primary one); 1..N are the
+  // monitors in the system's order. While it captures, the calling thread is aware of
+  // per-monitor DPI where the system offers that (Windows 10 1607 and later), so the file
+  // holds physical pixels; its previous awareness is restored on every path. 1 when the
+  // file was written; 0 for a monitor that does not exist, a name longer than 255
+  // characters, or a file that could not be written (an existing one is then left as it
+  // was for BMP).
+  virtual std::int32_t CaptureScreen(std::int32_t monitor, const char* file);
+  virtual std::int32_t CaptureScreenW(std::int32_t monitor, const wchar_t* file);
+
+  // Puts the image of `file` on the clipboard in the forms that keep transparency: the
+  // registered "PNG" format, CF_DIBV5 with straight alpha (32-bit, bottom-up, alpha mask
+  // 0xFF000000), and CF_BITMAP (the picture over white) for older programs, in one opening
+  // of the clipboard. The owner, the emptying, the results and the messages are those of
+  // CopyToClipboard: "There was an error while loading the bitmap" when the file gives no
+  // image, "There was an error while pasting the bitmap to the clipboard!" when the
+  // clipboard cannot be filled.
+  virtual std::int32_t CopyToClipboardWithAlpha(const char* file);
+  virtual std::int32_t CopyToClipboardWithAlphaW(const wchar_t* file);
+  // Writes the clipboard's image to `target` in the format of its extension (as
+  // ConvertImage chooses it; another shows "Invalid Format!"), preferring its "PNG", then
+  // CF_DIBV5 (alpha kept where its alpha mask, or without one its pixels, carry it), then
+  // CF_DIB or CF_BITMAP. Alpha is kept where the format holds it (PNG, TIFF, 32-bit BMP; a
+  // GIF keeps fully transparent pixels). 1 when written; 0, writing nothing, when the
+  // clipboard holds no image.
+  virtual std::int32_t PasteFromClipboard(const char* target);
+  virtual std::int32_t PasteFromClipboardW(const wchar_t* target);
+
   // The limits of LoadImageFromWeb, per object; they are not fields of the object (its
   // layout is fixed) but kept beside it, and Destruct (or deleting it) forgets them. A
   // value of 0 or less restores the default. Safe to call from any thread.

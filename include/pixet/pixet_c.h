@@ -204,6 +204,17 @@ PIXET_C_API int PIXET_C_CALL PixetLoadReportImageW(PixetObject* object, PixetHos
 PIXET_C_API int PIXET_C_CALL PixetLoadImageFromWebW(PixetObject* object, PixetHostWindow* window,
                                                     const wchar_t* address, short control);
 
+/* Pixet::CaptureScreen: monitor 0 is the whole virtual screen, 1..N each monitor; the file
+ * in the format of its extension, in physical pixels. 1 when written. See pixet.h. */
+PIXET_C_API int PIXET_C_CALL PixetCaptureScreen(PixetObject* object, int monitor, const char* file);
+PIXET_C_API int PIXET_C_CALL PixetCaptureScreenW(PixetObject* object, int monitor, const wchar_t* file);
+/* Pixet::CopyToClipboardWithAlpha and PasteFromClipboard: images with transparency on the
+ * clipboard ("PNG", CF_DIBV5, CF_BITMAP). See pixet.h. */
+PIXET_C_API int PIXET_C_CALL PixetCopyToClipboardWithAlpha(PixetObject* object, const char* file);
+PIXET_C_API int PIXET_C_CALL PixetCopyToClipboardWithAlphaW(PixetObject* object, const wchar_t* file);
+PIXET_C_API int PIXET_C_CALL PixetPasteFromClipboard(PixetObject* object, const char* target);
+PIXET_C_API int PIXET_C_CALL PixetPasteFromClipboardW(PixetObject* object, const wchar_t* target);
+
 #ifdef __cplusplus
 }
 #endif

@@ -134,7 +134,7 @@ unique_file CreateFileBeside(const std::wstring& name, auto_delete_wide_file& wr
 // Writes the file whole and keeps it only then: a new `name` directly, an existing one by
 // way of a new temporary file beside it that takes its place when complete. A write that
 // fails (a full disk, say) leaves an existing file as it was and no other file behind.
-void WriteBmpFile(const std::wstring& name, const BITMAPFILEHEADER& file, const BitmapInfo256& info,
+bool WriteBmpFile(const std::wstring& name, const BITMAPFILEHEADER& file, const BitmapInfo256& info,
                   const void* pixels, std::uint32_t pixel_bytes) {
   auto_delete_wide_file written;
   unique_file out(::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -144,9 +144,63 @@ void WriteBmpFile(const std::wstring& name, const BITMAPFILEHEADER& file, const 
     out = CreateFileBeside(name, written);
   if (!out || !WriteAll(out.get(), &file, sizeof file) || !WriteAll(out.get(), &info, sizeof info) ||
       !WriteAll(out.get(), pixels, pixel_bytes) || !CloseWritten(out))
-    return;
-  if (written.get() == name || ::MoveFileExW(written.get().c_str(), name.c_str(), MOVEFILE_REPLACE_EXISTING))
-    written.release();  // committed
+    return false;
+  if (written.get() != name && !::MoveFileExW(written.get().c_str(), name.c_str(), MOVEFILE_REPLACE_EXISTING))
+    return false;
+  written.release();  // committed
+  return true;
+}
+
+// Copies `area` of `source_dc` into a bitmap of the device's format and hands its pixels
+// to `use(info, pixels, pixel_bytes)` as a bottom-up DIB with a full colour table (the
+// system palette's on a palette device); false when no bitmap could be captured, else
+// what `use` returns.
+template <class Use>
+bool CaptureArea(HDC source_dc, const SourceArea& area, Use use) {
+  // Released in the reverse order of declaration: memory block, palette, memory DC, and
+  // the captured bitmap last.
+  unique_hbitmap captured;
+  const unique_hdc memory(::CreateCompatibleDC(source_dc));
+  if (!memory) return false;
+  captured.reset(::CreateCompatibleBitmap(source_dc, area.width, area.height));
+  if (!captured) return false;
+  unique_selection selected_bitmap = AcquireSelection(memory.get(), captured.get());
+  unique_hpalette palette;
+  unique_palette_selection selected_palette;
+  RealizeSystemPalette(source_dc, memory.get(), palette, selected_palette);
+
+  ::BitBlt(memory.get(), 0, 0, area.width, area.height, source_dc, area.x, area.y, SRCCOPY);
+  selected_bitmap.reset();  // the captured bitmap comes out of the memory DC
+
+  BitmapInfo256 info{};
+  info.header.biSize = sizeof info.header;
+  const UINT lines = static_cast<UINT>(area.height);
+  if (::GetDIBits(memory.get(), captured.get(), 0, lines, nullptr, reinterpret_cast<BITMAPINFO*>(&info),
+                  DIB_RGB_COLORS) == 0)
+    return false;
+  const std::int64_t row_bits = static_cast<std::int64_t>(info.header.biWidth) * info.header.biBitCount;
+  const std::uint64_t stride = static_cast<std::uint64_t>((row_bits + 31) / 32) * 4;
+  const std::int64_t rows = info.header.biHeight < 0 ? -std::int64_t{info.header.biHeight} : info.header.biHeight;
+  const std::uint64_t pixel_bytes = stride * static_cast<std::uint64_t>(rows);
+  if (row_bits <= 0 || pixel_bytes == 0 || pixel_bytes > kMaxPixelBytes) return false;
+
+  const unique_hglobal block(::GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(pixel_bytes)));
+  if (!block) return false;
+  const unique_hglobal_locked pixels(block.get());
+  if (!pixels) return false;
+  if (::GetDIBits(memory.get(), captured.get(), 0, lines, pixels.get(), reinterpret_cast<BITMAPINFO*>(&info),
+                  DIB_RGB_COLORS) == 0)
+    return false;
+  return use(info, pixels.get(), static_cast<std::uint32_t>(pixel_bytes));
+}
+
+// Writes a captured DIB as the captures' BMP file.
+bool WriteCapture(const std::wstring& name, const BitmapInfo256& info, const void* pixels, std::uint32_t pixel_bytes) {
+  BITMAPFILEHEADER header{};
+  header.bfType = 0x4D42;  // "BM"
+  header.bfSize = pixel_bytes + kBmpPixelOffset;
+  header.bfOffBits = kBmpPixelOffset;
+  return WriteBmpFile(name, header, info, pixels, pixel_bytes);
 }
 
 HWND CurrentWindowHandle(HostProperty id) {
@@ -178,49 +232,23 @@ void BmpCapture::CaptureToFile(HWND window, CaptureMode mode, std::int32_t x, st
   const SourceArea area = AreaOf(window, mode, x, y, width, height);
   if (area.width <= 0 || area.height <= 0) return;
 
-  // Released in the reverse order of declaration: memory block, palette, memory DC,
-  // source DC, and the captured bitmap last.
-  unique_hbitmap captured;
   const unique_window_dc source = mode == CaptureWholeWindow ? AcquireWindowDC(window) : AcquireDC(window);
   if (!source) return;
-  const HDC source_dc = source.get().dc;
-  const unique_hdc memory(::CreateCompatibleDC(source_dc));
-  if (!memory) return;
-  captured.reset(::CreateCompatibleBitmap(source_dc, area.width, area.height));
-  if (!captured) return;
-  unique_selection selected_bitmap = AcquireSelection(memory.get(), captured.get());
-  unique_hpalette palette;
-  unique_palette_selection selected_palette;
-  RealizeSystemPalette(source_dc, memory.get(), palette, selected_palette);
+  CaptureArea(source.get().dc, area, [&](const BitmapInfo256& info, const void* pixels, std::uint32_t pixel_bytes) {
+    return WriteCapture(name, info, pixels, pixel_bytes);
+  });
+}
 
-  ::BitBlt(memory.get(), 0, 0, area.width, area.height, source_dc, area.x, area.y, SRCCOPY);
-  selected_bitmap.reset();  // the captured bitmap comes out of the memory DC
-
-  BitmapInfo256 info{};
-  info.header.biSize = sizeof info.header;
-  const UINT lines = static_cast<UINT>(area.height);
-  if (::GetDIBits(memory.get(), captured.get(), 0, lines, nullptr, reinterpret_cast<BITMAPINFO*>(&info),
-                  DIB_RGB_COLORS) == 0)
-    return;
-  const std::int64_t row_bits = static_cast<std::int64_t>(info.header.biWidth) * info.header.biBitCount;
-  const std::uint64_t stride = static_cast<std::uint64_t>((row_bits + 31) / 32) * 4;
-  const std::int64_t rows = info.header.biHeight < 0 ? -std::int64_t{info.header.biHeight} : info.header.biHeight;
-  const std::uint64_t pixel_bytes = stride * static_cast<std::uint64_t>(rows);
-  if (row_bits <= 0 || pixel_bytes == 0 || pixel_bytes > kMaxPixelBytes) return;
-
-  const unique_hglobal block(::GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(pixel_bytes)));
-  if (!block) return;
-  const unique_hglobal_locked pixels(block.get());
-  if (!pixels) return;
-  if (::GetDIBits(memory.get(), captured.get(), 0, lines, pixels.get(), reinterpret_cast<BITMAPINFO*>(&info),
-                  DIB_RGB_COLORS) == 0)
-    return;
-
-  BITMAPFILEHEADER header{};
-  header.bfType = 0x4D42;  // "BM"
-  header.bfSize = static_cast<DWORD>(pixel_bytes + kBmpPixelOffset);
-  header.bfOffBits = kBmpPixelOffset;
-  WriteBmpFile(name, header, info, pixels.get(), static_cast<std::uint32_t>(pixel_bytes));
+bool BmpCapture::CaptureScreenArea(const RECT& area, const std::wstring& name, const ScreenPixelsUse& use) {
+  const SourceArea source_area{area.left, area.top, area.right - area.left, area.bottom - area.top};
+  if (source_area.width <= 0 || source_area.height <= 0) return false;
+  const unique_window_dc screen = AcquireDC(nullptr);  // the whole virtual screen, from the primary's origin
+  if (!screen) return false;
+  return CaptureArea(screen.get().dc, source_area,
+                     [&](const BitmapInfo256& info, const void* pixels, std::uint32_t pixel_bytes) {
+                       return use ? use(reinterpret_cast<const BITMAPINFO*>(&info), pixels)
+                                  : WriteCapture(name, info, pixels, pixel_bytes);
+                     });
 }
 
 void BmpCapture::CaptureDesktopToBmp(const char* file) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace pixet {
@@ -48,6 +49,15 @@ class BmpCapture {
   void CaptureClientRectToBmpW(const wchar_t* file, std::int32_t x, std::int32_t y, std::int32_t width,
                                std::int32_t height);
   void CaptureWindowToBmpW(const wchar_t* file);
+
+  // What a screen capture hands its pixels to: a bottom-up DIB with a full colour table
+  // and its rows, valid during the call; true when it used them.
+  using ScreenPixelsUse = std::function<bool(const BITMAPINFO* info, const void* rows)>;
+  // Copies `area` of the virtual screen (its coordinates: the primary monitor's origin is 0,
+  // 0) as the captures copy a window. Without `use`, writes it to `name` as the captures
+  // write their BMP files (replacing an existing file only once complete); with `use`,
+  // hands the pixels to it and writes nothing. False when nothing was captured or written.
+  bool CaptureScreenArea(const RECT& area, const std::wstring& name, const ScreenPixelsUse& use = nullptr);
 
   // Removes the file named in GRADIENTFILE.
   virtual ~BmpCapture();

@@ -51,7 +51,9 @@ using Gdiplus::GpStatus;
   X(GdipBitmapUnlockBits, Gdiplus::DllExports::GdipBitmapUnlockBits)      \
   X(GdipSetImagePalette, Gdiplus::DllExports::GdipSetImagePalette)        \
   X(GdipInitializePalette, Gdiplus::DllExports::GdipInitializePalette)    \
-  X(GdipBitmapConvertFormat, Gdiplus::DllExports::GdipBitmapConvertFormat)
+  X(GdipBitmapConvertFormat, Gdiplus::DllExports::GdipBitmapConvertFormat) \
+  X(GdipCreateBitmapFromGdiDib, Gdiplus::DllExports::GdipCreateBitmapFromGdiDib) \
+  X(GdipSaveImageToStream, Gdiplus::DllExports::GdipSaveImageToStream)
 
 struct Table {
 #define PIXET_ENGINE_FIELD(name, declaration) std::atomic<decltype(&declaration)> name{nullptr};

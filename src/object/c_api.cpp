@@ -312,6 +312,30 @@ int PIXET_C_CALL PixetLoadReportImageW(PixetObject* object, PixetHostReport* rep
   return GuardedCall(object, 0, [&](Pixet& p) { return p.LoadImageW(report, source, control); });
 }
 
+int PIXET_C_CALL PixetCaptureScreen(PixetObject* object, int monitor, const char* file) {
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.CaptureScreen(monitor, file); });
+}
+
+int PIXET_C_CALL PixetCaptureScreenW(PixetObject* object, int monitor, const wchar_t* file) {
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.CaptureScreenW(monitor, file); });
+}
+
+int PIXET_C_CALL PixetCopyToClipboardWithAlpha(PixetObject* object, const char* file) {
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.CopyToClipboardWithAlpha(file); });
+}
+
+int PIXET_C_CALL PixetCopyToClipboardWithAlphaW(PixetObject* object, const wchar_t* file) {
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.CopyToClipboardWithAlphaW(file); });
+}
+
+int PIXET_C_CALL PixetPasteFromClipboard(PixetObject* object, const char* target) {
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.PasteFromClipboard(target); });
+}
+
+int PIXET_C_CALL PixetPasteFromClipboardW(PixetObject* object, const wchar_t* target) {
+  return GuardedCall(object, 0, [&](Pixet& p) { return p.PasteFromClipboardW(target); });
+}
+
 int PIXET_C_CALL PixetLoadImageFromWebW(PixetObject* object, PixetHostWindow* window, const wchar_t* address,
                                         short control) {
   return GuardedCall(object, 0, [&](Pixet& p) { return p.LoadImageFromWebW(window, address, control); });

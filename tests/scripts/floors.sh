@@ -7,7 +7,7 @@
 # the wide converter) on core's; the class on the methods' floor, since core knows nothing
 # of the object; the C interface on the object's.
 set -u
-declare -A floor=([base]=0 [core]=1 [convert]=2 [display]=2 [load]=2 [capture]=2 [resources]=3 [object]=4
+declare -A floor=([base]=0 [core]=1 [convert]=2 [display]=2 [load]=2 [capture]=2 [resources]=3 [clipboard]=3 [screen]=3 [object]=4
                   [pixet/export.h]=1 [pixet/host.h]=1 [pixet/dll_loader.h]=1 [pixet/wide_converter.h]=1
                   [pixet/pixet.h]=2 [pixet/pixet_c.h]=4)
 status=0

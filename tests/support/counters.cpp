@@ -37,7 +37,9 @@ std::atomic<HandleCounter*> g_handles{nullptr};
   X(GdipGetImageGraphicsContext, Gdiplus::DllExports::GdipGetImageGraphicsContext)       \
   X(GdipCreateBitmapFromStream, Gdiplus::DllExports::GdipCreateBitmapFromStream)         \
   X(GdipCreateBitmapFromHBITMAP, Gdiplus::DllExports::GdipCreateBitmapFromHBITMAP)       \
-  X(GdipInitializePalette, Gdiplus::DllExports::GdipInitializePalette)
+  X(GdipInitializePalette, Gdiplus::DllExports::GdipInitializePalette)                   \
+  X(GdipCreateBitmapFromGdiDib, Gdiplus::DllExports::GdipCreateBitmapFromGdiDib)         \
+  X(GdipSaveImageToStream, Gdiplus::DllExports::GdipSaveImageToStream)
 
 enum class Role { Plain, Startup, Shutdown, Makes, MakesFromStream, MakesHbitmap, Disposes, Saves };
 
