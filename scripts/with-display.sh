@@ -34,7 +34,11 @@ for n in $(seq 90 160); do
 done
 [ -n "$display" ] || { echo "with-display: no free X display" >&2; exit 1; }
 
-Xvfb ":$display" -screen 0 "$screen" -nolisten tcp >/dev/null 2>&1 &
+# Several screens (PIXET_SCREEN="1024x768x24,800x600x24") are joined by Xinerama.
+screens=() && IFS=, read -ra sizes <<< "$screen"
+for i in "${!sizes[@]}"; do screens+=(-screen "$i" "${sizes[$i]}"); done
+[ "${#sizes[@]}" -lt 2 ] || screens+=(+xinerama)
+Xvfb ":$display" "${screens[@]}" -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY=":$display"
 export PIXET_SESSION=1

@@ -41,6 +41,10 @@ TEST_F(Core, MethodsSitInTheirSlots) {
   EXPECT_EQ(Raw<std::int32_t (Pixet::*)(PixetHostReport*, const wchar_t*, std::int16_t)>(&Pixet::LoadImageW),
             1 + 35 * sizeof(void*));
   EXPECT_EQ(S(LoadImageFromWebW), 1 + 36 * sizeof(void*));
+  EXPECT_EQ(S(CaptureScreen), 1 + 37 * sizeof(void*));
+  EXPECT_EQ(S(CaptureScreenW), 1 + 38 * sizeof(void*));
+  EXPECT_EQ(S(CopyToClipboardWithAlpha), 1 + 39 * sizeof(void*));
+  EXPECT_EQ(S(PasteFromClipboardW), 1 + 42 * sizeof(void*));
 }
 
 TEST_F(Core, BindingFillsWhatItFindsOnceAndDestructLetsGo) {

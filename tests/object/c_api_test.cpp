@@ -221,12 +221,16 @@ TEST_F(PixetTest, CFunctionsOnANullObjectGiveZeroAndDoNothing) {
       PIXET_ROW(PixetDisplayImageAsBackgroundW(o, window_, L"i.png", 0)), PIXET_ROW(PixetCopyToClipboardW(o, L"i.png")),
       PIXET_ROW(PixetLoadImageW(o, window_, Wide(web).c_str(), kImage)),
       PIXET_ROW(PixetLoadReportImageW(o, report_, L"i.png", kImage)),
-      PIXET_ROW(PixetLoadImageFromWebW(o, window_, Wide(web).c_str(), kImage))};
+      PIXET_ROW(PixetLoadImageFromWebW(o, window_, Wide(web).c_str(), kImage)),
+      PIXET_ROW(PixetCaptureScreen(o, 0, "s.bmp")), PIXET_ROW(PixetCaptureScreenW(o, 1, L"s.png")),
+      PIXET_ROW(PixetCopyToClipboardWithAlpha(o, "i.png")), PIXET_ROW(PixetCopyToClipboardWithAlphaW(o, L"i.png")),
+      PIXET_ROW(PixetPasteFromClipboard(o, "p.png")), PIXET_ROW(PixetPasteFromClipboardW(o, L"p.png"))};
 #undef PIXET_ROW
 #undef PIXET_VOID
   for (const auto& [call, run] : rows) EXPECT_EQ(run(), 0) << call;
   EXPECT_TRUE(host_.State(window_, kImage).imageBytes->empty());
   EXPECT_EQ(std::string(name), "#######");
+  for (const char* file : {"s.bmp", "s.png", "p.png"}) EXPECT_FALSE(FileExists(file)) << file;
   EXPECT_EQ(std::to_string(engine_.Startups()) + std::to_string(handles_.reads.load()), "00");
 }
 

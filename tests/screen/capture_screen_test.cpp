@@ -2,6 +2,7 @@
 // what the screen shows there. CTest runs these on 16-bit and 8-bit screens too, and on a
 // server of two screens joined by Xinerama.
 #include <cstdio>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -16,13 +17,40 @@ BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT area, LPARAM list) {
   return TRUE;
 }
 
-// Monitor 0, the whole virtual screen, then each monitor as the system lists them.
-std::vector<RECT> Areas() {
+// The calling thread's DPI awareness for the scope: -1 unaware (a scaled screen where the
+// DPI is not 96), -3 aware of each monitor's (version 1: Wine 8 refuses version 2), which
+// sees physical pixels, as the captures take them. Where the system offers no such call,
+// nothing changes.
+class ThreadDpiAwareness {
+ public:
+  using Set = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+  explicit ThreadDpiAwareness(INT_PTR context)
+      : set_(reinterpret_cast<Set>(reinterpret_cast<void (*)()>(
+            ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext")))),
+        before_(set_ != nullptr ? set_(reinterpret_cast<DPI_AWARENESS_CONTEXT>(context)) : nullptr) {}
+  ~ThreadDpiAwareness() {
+    if (before_ != nullptr) set_(before_);
+  }
+
+ private:
+  const Set set_;
+  const DPI_AWARENESS_CONTEXT before_;
+};
+
+// Monitor 0, the whole virtual screen, then each monitor as the system lists them, in the
+// calling thread's coordinates.
+std::vector<RECT> AreasAsThisThreadSeesThem() {
   const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN), top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
   std::vector<RECT> areas = {
       {left, top, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN), top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)}};
   ::EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&areas));
   return areas;
+}
+
+// The same in physical pixels.
+std::vector<RECT> Areas() {
+  const ThreadDpiAwareness physical(-3);
+  return AreasAsThisThreadSeesThem();
 }
 
 std::string Text(const RECT& r) {
@@ -39,6 +67,15 @@ bool Near(COLORREF a, COLORREF b, int d) {
 
 class ScreenCapture : public PixetTest {
  protected:
+  // A capture from a thread as a program unaware of DPI runs it, whatever the scope around.
+  std::int32_t UnawareCapture(std::int32_t monitor, const std::string& file) {
+    std::int32_t result = -1;
+    std::thread([&] {
+      const ThreadDpiAwareness scaled(-1);
+      result = pixet_->CaptureScreen(monitor, file.c_str());
+    }).join();
+    return result;
+  }
   // Colour blocks on the screen, so that no capture is a plain field.
   void SetUp() override {
     const struct { std::int16_t field; int x; COLORREF colour; } blocks[] = {
@@ -51,22 +88,28 @@ class ScreenCapture : public PixetTest {
   }
 };
 
-// Each area in BMP and PNG: the file is the area's size, and its pixels on a grid (and
-// the blocks) are what the screen shows there. A monitor that does not exist writes
-// nothing; an unknown extension says "Invalid Format!".
+// Each area in BMP and PNG, captured from this thread (not aware of DPI): the file is the
+// area's size in physical pixels, and its pixels on a grid are what the screen shows there.
+// A monitor that does not exist writes nothing; an unknown extension says "Invalid Format!".
 TEST_F(ScreenCapture, EachMonitorAndTheWholeAsTheScreenShowsThem) {
   const std::vector<RECT> areas = Areas();
   std::string shown;
   for (std::size_t i = 0; i < areas.size(); ++i) shown += (i == 0 ? "virtual screen " : ", monitor ") + Text(areas[i]);
-  std::printf("what the system shows: %s\n", shown.c_str());
+  std::vector<RECT> unaware;
+  std::thread([&] {
+    const ThreadDpiAwareness scaled(-1);
+    unaware = AreasAsThisThreadSeesThem();
+  }).join();
+  std::printf("what the system shows: %s; to a thread unaware of DPI: %s\n", shown.c_str(), Text(unaware[0]).c_str());
   RecordProperty("areas", shown);
+  const ThreadDpiAwareness physical(-3);  // for the probes only: the captures run outside it
   const HDC screen = ::GetDC(nullptr);
   for (std::size_t i = 0; i < areas.size(); ++i) {
     const RECT& area = areas[i];
     for (const char* extension : {".bmp", ".png"}) {
       const std::string file = "screen-" + std::to_string(i) + extension, label = file + " " + Text(area);
       RemoveFile(file);
-      ASSERT_EQ(pixet_->CaptureScreen(static_cast<std::int32_t>(i), file.c_str()), 1) << label;
+      ASSERT_EQ(UnawareCapture(static_cast<std::int32_t>(i), file), 1) << label;
       const DecodedImage image = Decode(file);
       RemoveFile(file);
       ASSERT_EQ(std::to_string(image.width) + "x" + std::to_string(image.height),

@@ -19,4 +19,7 @@ for part in system.reg user.reg userdef.reg drive_c/users; do
   rm -rf "${copy:?}/$part"
   cp -a "$prefix/$part" "$copy/$part"
 done
+# PIXET_LOGPIXELS=N: the copy's screen at N dots per inch (96 is 100%), as a user sets it.
+[ -z "${PIXET_LOGPIXELS:-}" ] ||
+  sed -i "/^\[Control Panel\\\\\\\\Desktop\]/a \"LogPixels\"=dword:$(printf %08x "$PIXET_LOGPIXELS")" "$copy/user.reg"
 env -u PIXET_SESSION PIXET_SCREEN="$screen" "$scripts/with-display.sh" "$copy" timeout 120 "$@"
