@@ -17,12 +17,6 @@ bool WriteAll(HANDLE file, const void* bytes, DWORD size) noexcept {
 
 bool CloseWritten(unique_file& file) noexcept { return ::CloseHandle(file.release()) != FALSE; }
 
-bool WriteWholeFile(const std::wstring& name, const std::vector<unsigned char>& bytes) noexcept {
-  unique_file file(
-      ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  return file && WriteAll(file.get(), bytes.data(), static_cast<DWORD>(bytes.size())) && CloseWritten(file);
-}
-
 namespace {
 
 // Both forms of the read, once the file is open (or not).

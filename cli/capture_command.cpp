@@ -43,6 +43,13 @@ int RunCapture(Context& c, const Args& a) {
     const std::string& target = a.back();
     return ReportWrite("CaptureDesktopToBmp", target, [&] { c.pixet.CaptureDesktopToBmpW(Wide(target).c_str()); });
   }
+  if (what == "screen" && (a.size() == 2 || a.size() == 3)) {
+    std::int32_t monitor = 0;
+    if (a.size() == 3 && (!ParseInt(a[1], &monitor) || monitor < 0))
+      return UsageError(kCaptureUsage, ("N takes a monitor number from 0, not '" + a[1] + "'").c_str());
+    const std::string& target = a.back();
+    return ReportWrite("CaptureScreen", target, [&] { return c.pixet.CaptureScreenW(monitor, Wide(target).c_str()); });
+  }
   const bool rect = what == "rect";
   const bool known = what == "window" || what == "client" || rect;
   if (!known || a.size() != (rect ? 7u : 3u)) return UsageError(kCaptureUsage, "wrong arguments");

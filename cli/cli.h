@@ -106,7 +106,8 @@ constexpr char kConvertUsage[] = "convert SOURCE TARGET | convert SOURCE... --to
 constexpr char kGrayUsage[] = "gray SOURCE TARGET | gray SOURCE... --to DIR [--ext EXT] [-j N]";
 constexpr char kLoadUsage[] = "load SOURCE [--timeout SECONDS]";
 constexpr char kCaptureUsage[] =
-    "capture desktop [IMAGE] OUT.bmp | capture window|client|rect IMAGE OUT.bmp [X Y W H]";
+    "capture desktop [IMAGE] OUT.bmp | capture screen [N] OUT | capture window|client|rect IMAGE OUT.bmp [X Y W H]";
+constexpr char kCopyUsage[] = "copy FILE [--alpha]";
 int RunConvert(Context& c, const Args& a);
 int RunGray(Context& c, const Args& a);
 int RunLoad(Context& c, const Args& a);

@@ -1,6 +1,8 @@
 // load, copy and paste: image controls and the clipboard.
+#include <cstdlib>
+#include <cstring>
+
 #include "base/unique_any.h"
-#include "base/whole_file.h"
 #include "cli.h"
 
 namespace cli {
@@ -44,10 +46,24 @@ int RunLoad(Context& c, const Args& a) {
   return result == 1 ? kDone : kFailed;
 }
 
+// With --alpha, also the forms that keep transparency; each form the clipboard then holds is
+// printed.
 int RunCopy(Context& c, const Args& a) {
-  const std::int32_t result = c.pixet.CopyToClipboardW(Wide(a[0]).c_str());
-  std::printf("CopyToClipboard -> %d\n", static_cast<int>(result));
+  const bool alpha = a.size() == 2;
+  if (alpha && a[1] != "--alpha") return UsageError(kCopyUsage, ("unknown option " + a[1]).c_str());
+  const std::wstring file = Wide(a[0]);
+  const std::int32_t result = alpha ? c.pixet.CopyToClipboardWithAlphaW(file.c_str()) : c.pixet.CopyToClipboardW(file.c_str());
+  std::printf("%s -> %d\n", alpha ? "CopyToClipboardWithAlpha" : "CopyToClipboard", static_cast<int>(result));
   if (const pixet::unique_clipboard clipboard = pixet::AcquireClipboard(nullptr)) {
+    if (::IsClipboardFormatAvailable(::RegisterClipboardFormatW(L"PNG"))) std::printf("clipboard holds PNG\n");
+    HANDLE dib = ::GetClipboardData(CF_DIBV5);
+    const pixet::unique_hglobal_locked held(dib != nullptr && ::GlobalSize(dib) >= sizeof(BITMAPV5HEADER) ? dib : nullptr);
+    if (held) {
+      BITMAPV5HEADER header{};
+      std::memcpy(&header, held.get(), sizeof header);
+      std::printf("clipboard holds a %ldx%ld CF_DIBV5 of %u bits%s\n", header.bV5Width, std::labs(header.bV5Height),
+                  header.bV5BitCount, header.bV5AlphaMask != 0 ? " with alpha" : "");
+    }
     BITMAP b{};
     // The clipboard's own bitmap, only looked at.
     if (HANDLE bitmap = ::GetClipboardData(CF_BITMAP); bitmap != nullptr && ::GetObjectA(bitmap, sizeof b, &b) != 0)
@@ -58,20 +74,8 @@ int RunCopy(Context& c, const Args& a) {
   return result == 1 ? kDone : kFailed;
 }
 
-// Pastes into a control, then writes the BMP file that the control was given.
 int RunPaste(Context& c, const Args& a) {
-  PixetHostWindow* window = ImageWindow(c, "pixet-cli paste");
-  if (window == nullptr) return kFailed;
-  return ReportWrite("LoadImageFromClipboard", a[0], [&] {
-    const std::int32_t result = c.pixet.LoadImageFromClipboard(window, 1);
-    DescribeControl(c, window);
-    const pixet::refhost::SharedBytes held = c.host.State(window, 1).imageBytes;
-    const auto& bytes = *held;
-    if (result == 1 && !bytes.empty()) {
-      pixet::WriteWholeFile(Wide(a[0]), bytes);
-    }
-    return result;
-  });
+  return ReportWrite("PasteFromClipboard", a[0], [&] { return c.pixet.PasteFromClipboardW(Wide(a[0]).c_str()); });
 }
 
 }  // namespace cli

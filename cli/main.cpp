@@ -23,8 +23,13 @@ const Command kCommands[] = {
      "shows SOURCE (a file, an http:// address, or an https:// address fetched with a time limit of SECONDS, "
      "default 30) in an image control",
      1, 3, RunLoad},
-    {"copy", "copy FILE", "puts the image FILE on the clipboard as a bitmap", 1, 1, RunCopy},
-    {"paste", "paste TARGET.bmp", "pastes the clipboard's bitmap into an image control and writes it", 1, 1, RunPaste},
+    {"copy", kCopyUsage,
+     "puts the image FILE on the clipboard as a bitmap; with --alpha also as PNG and CF_DIBV5, keeping transparency",
+     1, 2, RunCopy},
+    {"paste", "paste TARGET",
+     "writes the clipboard's image (PNG, CF_DIBV5, CF_DIB or bitmap) in the format of TARGET's extension, keeping "
+     "transparency where the format holds it",
+     1, 1, RunPaste},
     {"show", "show IMAGE [--as background|control|draw] [--seconds N] [--capture OUT.bmp]",
      "shows IMAGE for N seconds (default: just render) as the window's background, in a picture control over a "
      "control, or drawn into a control; --capture saves the client area",
@@ -34,7 +39,8 @@ const Command kCommands[] = {
      "writes image resource NAME of MODULE in the format of FILE's extension", 2, 3, RunSaveResource},
     {"capture", kCaptureUsage,
      "saves the desktop (while a window shows IMAGE, if given), or a window showing IMAGE (with its frame, its "
-     "client area, or X Y W H of it), as a BMP", 2,
+     "client area, or X Y W H of it), as a BMP; screen: monitor N (default 0, the whole virtual screen) in physical "
+     "pixels, in the format of OUT's extension", 2,
      7, RunCapture},
 };
 

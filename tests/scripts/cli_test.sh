@@ -179,6 +179,18 @@ t copy 0 'clipboard holds a 40x30 bitmap' - - copy halves.png
 t paste 0 'wrote pasted.bmp' pasted.bmp 'BMP 40x30' paste pasted.bmp
 t copy-missing 1 'message: There was an error while loading the bitmap' - - copy missing.png
 t paste-fails 1 'no file at no-folder.pasted.bmp' no-folder/pasted.bmp absent paste no-folder/pasted.bmp
+# Transparency through the clipboard: PNG and CF_DIBV5 with alpha, pasted back with it.
+t copy-alpha 0 'clipboard holds a 32x32 CF_DIBV5 of 32 bits with alpha' - - copy transparent.png --alpha
+t paste-alpha 0 'wrote pasted-alpha.png' pasted-alpha.png 'PNG 32x32' paste pasted-alpha.png
+[ "$mode" = smoke ] || { convert pasted-alpha.png -alpha extract pasted-alpha.pgm &&
+  convert transparent.png -alpha extract transparent.pgm && same pasted-alpha.pgm transparent.pgm; } ||
+  { echo "FAIL pasted-alpha.png lost the transparency of transparent.png"; failed=$((failed + 1)); }
+t copy-option 2 'unknown option --beta' - - copy photo.png --beta
+# The whole virtual screen and its first monitor; a monitor that does not exist writes nothing.
+t screen 0 'wrote screen.png' screen.png "PNG $screen" capture screen screen.png
+t screen-1 0 'wrote screen-1.bmp' screen-1.bmp "BMP $screen" capture screen 1 screen-1.bmp
+t screen-none 1 'no file at screen-9.bmp' screen-9.bmp absent capture screen 9 screen-9.bmp
+t screen-n 2 "N takes a monitor number from 0, not 'x'" - - capture screen x s.bmp
 # show: the window's client area is captured.
 t show 0 'showing the image' shown.bmp 'BMP 480x360' show photo.png --seconds 0.2 --capture shown.bmp
 t show-missing 1 'showing nothing' - - show missing.png

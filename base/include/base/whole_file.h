@@ -18,9 +18,6 @@ bool WriteAll(HANDLE file, const void* bytes, DWORD size) noexcept;
 // system held back part of what was written and cannot write it.
 bool CloseWritten(unique_file& file) noexcept;
 
-// Writes `bytes` as the whole file `name`, made or replaced; false when any step fails.
-bool WriteWholeFile(const std::wstring& name, const std::vector<unsigned char>& bytes) noexcept;
-
 // Reads the whole file into `bytes`. 0, or the error number of what failed, and then
 // `bytes` is empty: never a short or failed read. Others may read, write or delete the
 // file meanwhile; one that becomes shorter than measured is an error.
