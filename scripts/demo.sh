@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # demo.sh: builds Pixet, then runs its features through pixet-cli on a generated sample
 # image: the five formats, grayscale, display as a window background, a load from a
-# file and from an http address (a local server on 127.0.0.1), the clipboard both ways,
-# a resource from a resource library, and captures. Every picture is also written as
+# file and from an http address (a local server on 127.0.0.1), the clipboard both ways (a
+# half-transparent disc too, whose transparency must survive), a resource from a resource
+# library, and captures (of the whole virtual screen too). Every picture is also written as
 # PNG, and out/demo/contact-sheet.png shows them all; out/demo/summary.txt lists what
 # each step returned.
 # PIXET_DEMO_TARGET=i686 runs the 32-bit build.
@@ -46,6 +47,8 @@ out=$(cd "$out" && pwd)
 # A photo-like sample.
 convert -size 320x240 gradient:'#e04020'-'#2040e0' -attenuate 0.3 +noise Gaussian -depth 8 \
   -fill white -draw 'circle 160,120 160,60' PNG24:"$out/source.png"
+# A half-transparent disc on nothing, for the clipboard's transparency.
+convert -size 160x120 xc:none -fill '#20a040c0' -draw 'circle 80,60 80,12' PNG32:"$out/alpha-source.png"
 cp "$out/source.png" "$out/photo.png"   # what the local server hands out for *.png
 cp "$out/source.png" "$out/photo.jpg"
 
@@ -80,12 +83,17 @@ step paste paste pasted.bmp
 step resource save-resource SNAP resource.png "$bin/../tests-bin/pixet_test_resources.dll"
 step capture-client capture client source.png client.bmp
 step capture-desktop capture desktop source.png desktop.bmp
+step copy-alpha copy alpha-source.png --alpha
+step paste-alpha paste alpha-pasted.png
+step capture-screen capture screen screen.png
 RUN
 "$here/scripts/with-display.sh" "$prefix" bash "$out/run.sh"
 
 cd "$out"
 n=0 lost=0
-for f in sample.bmp sample.jpg sample.png sample.tif sample.gif gray.png shown.bmp in-control.bmp drawn.bmp pasted.bmp resource.png client.bmp desktop.bmp; do
+pictures="sample.bmp sample.jpg sample.png sample.tif sample.gif gray.png shown.bmp in-control.bmp drawn.bmp pasted.bmp
+  resource.png client.bmp desktop.bmp alpha-pasted.png screen.png"
+for f in $pictures; do
   n=$((n + 1))
   if ! convert "$f" -resize '320x240>' "png/$(printf %02d $n)-${f//./-}.png" 2>/dev/null; then
     echo "demo: $f is missing or unreadable; it is left off the contact sheet" >&2
@@ -97,8 +105,12 @@ montage -font DejaVu-Sans -pointsize 14 -label '%t' png/*.png -tile 4x -geometry
   montage png/*.png -tile 4x -geometry '320x240+8+8' contact-sheet.png
 echo
 echo "What ImageMagick reads back:"
-identify sample.bmp sample.jpg sample.png sample.tif sample.gif gray.png shown.bmp in-control.bmp drawn.bmp pasted.bmp resource.png client.bmp desktop.bmp 2>&1 |
-  cut -d' ' -f1-3 || true
+identify $pictures 2>&1 | cut -d' ' -f1-3 || true
+# The pasted disc keeps the source's transparency: its alpha channel is the same.
+convert alpha-source.png -alpha extract alpha-source.pgm && convert alpha-pasted.png -alpha extract alpha-pasted.pgm &&
+  [ "$(compare -metric AE alpha-source.pgm alpha-pasted.pgm null: 2>&1)" = 0 ] &&
+  echo "alpha-pasted.png keeps the transparency of alpha-source.png through the clipboard" ||
+  { echo "demo: alpha-pasted.png lost the transparency of alpha-source.png" >&2; lost=$((lost + 1)); }
 echo
 echo "Summary ($out/summary.txt):"
 cat summary.txt

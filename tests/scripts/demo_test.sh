@@ -10,12 +10,13 @@ rm -rf "$out"  # so nothing of an earlier run is checked
 bash "$source_dir/scripts/demo.sh" --built "$build" --prefix "$prefix" --out "$out" > "$out.log" 2>&1 ||
   { fail "demo.sh exit $?"; cat "$out.log"; }
 steps="to-bmp to-jpg to-png to-tif to-gif grayscale background in-control drawn load-file load-http copy paste resource
-  capture-client capture-desktop"
+  capture-client capture-desktop copy-alpha paste-alpha capture-screen"
 got=$(awk '$2 == "exit" { printf "%s%s", sep, $1 ($3 == 0 ? "" : " (exit " $3 ")"); sep = " " }' "$out/summary.txt")
 [ "$got" = "$(echo $steps)" ] || fail "summary.txt lists: $got"
-# One tile per picture: five formats, grayscale, three shown, paste, resource, two captures.
+# One tile per picture: five formats, grayscale, three shown, paste, resource, two captures,
+# the disc pasted with its transparency, the whole virtual screen.
 tiles=$(identify "$out"/png/*.png | wc -l)
-[ "$tiles" = 13 ] || fail "$tiles readable tiles, expected 13"
+[ "$tiles" = 15 ] || fail "$tiles readable tiles, expected 15"
 read -r sheet width height < <(identify -format '%m %w %h' "$out/contact-sheet.png")
 [ "${sheet:-}" = PNG ] && [ "${width:-0}" = 1344 ] && [ "${height:-0}" -ge 1024 ] ||
   fail "contact-sheet.png: '${sheet:-} ${width:-} ${height:-}', expected a PNG 1344 wide and 1024 or more high"
