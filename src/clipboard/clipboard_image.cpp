@@ -59,54 +59,69 @@ struct Channel {
   }
 };
 
-// A 32-bit CF_DIBV5 (or CF_DIB) whose alpha is known: BI_BITFIELDS with masks, or BI_RGB
-// whose pixels carry alpha somewhere (some programs put it there). Other layouts go to
-// the engine's own reading of the DIB.
-engine::unique_gp_bitmap FromDib32(const BITMAPINFOHEADER& header, const BYTE* block_end) {
-  engine::unique_gp_bitmap bitmap;
-  const bool bitfields = header.biCompression == BI_BITFIELDS;
-  if (header.biBitCount != 32 || (header.biCompression != BI_RGB && !bitfields) || header.biWidth <= 0 ||
-      header.biHeight == 0)
-    return bitmap;
-  const std::uint64_t width = static_cast<std::uint64_t>(header.biWidth);
-  const std::uint64_t height = header.biHeight < 0 ? 0ull - static_cast<std::int64_t>(header.biHeight)
-                                                   : static_cast<std::uint64_t>(header.biHeight);
-  if (width * height > kMostPixels) return bitmap;
-  const BYTE* const start = reinterpret_cast<const BYTE*>(&header);
-  DWORD masks[4] = {kRedMask, kGreenMask, kBlueMask, 0};  // red, green, blue, alpha
-  std::size_t table = 0;  // bytes after the header before the pixels
-  if (bitfields) {
-    if (header.biSize >= sizeof(BITMAPV4HEADER)) {  // the masks are fields of the header
-      const auto& v4 = reinterpret_cast<const BITMAPV4HEADER&>(header);
-      masks[0] = v4.bV4RedMask, masks[1] = v4.bV4GreenMask, masks[2] = v4.bV4BlueMask, masks[3] = v4.bV4AlphaMask;
-    } else {  // three masks follow the header
-      if (start + header.biSize + 12 > block_end) return bitmap;
-      std::memcpy(masks, start + header.biSize, 12);
-      table = 12;
+// A packed DIB's parts, checked against its block: the header, its masks (red, green, blue,
+// alpha: in the header from a 52-byte one on, or three after a 40-byte one), and rows that
+// lie wholly inside the block. Only uncompressed layouts (BI_RGB, BI_BITFIELDS) are read.
+struct PackedDib {
+  const BITMAPINFOHEADER* header = nullptr;
+  DWORD masks[4] = {kRedMask, kGreenMask, kBlueMask, 0};
+  const BYTE* rows = nullptr;
+  std::uint64_t width = 0, height = 0, stride = 0;
+
+  bool Read(const BYTE* block, SIZE_T size) {
+    if (size < sizeof(BITMAPINFOHEADER)) return false;
+    header = reinterpret_cast<const BITMAPINFOHEADER*>(block);
+    const DWORD header_size = header->biSize, bits = header->biBitCount;
+    const bool bitfields = header->biCompression == BI_BITFIELDS;
+    if (header_size < sizeof(BITMAPINFOHEADER) || header_size > size || header->biWidth <= 0 || header->biHeight == 0 ||
+        (header->biCompression != BI_RGB && !bitfields) || (bitfields && bits != 16 && bits != 32) ||
+        (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32))
+      return false;
+    width = static_cast<std::uint64_t>(header->biWidth);
+    height = header->biHeight < 0 ? 0ull - static_cast<std::uint64_t>(static_cast<std::int64_t>(header->biHeight))
+                                  : static_cast<std::uint64_t>(header->biHeight);
+    if (width * height > kMostPixels) return false;
+    std::uint64_t offset = header_size;
+    if (bitfields && header_size == sizeof(BITMAPINFOHEADER)) {
+      offset += 12;
+      if (offset > size) return false;
+      std::memcpy(masks, block + header_size, 12);
+    } else if (header_size >= 52) {  // BITMAPV2INFOHEADER on: the masks follow the 40 bytes
+      std::memcpy(masks, block + 40, header_size >= 56 ? 16 : 12);
+      if (!bitfields) masks[0] = kRedMask, masks[1] = kGreenMask, masks[2] = kBlueMask;  // BI_RGB's own layout
     }
-  } else if (header.biSize >= sizeof(BITMAPV4HEADER)) {
-    masks[3] = reinterpret_cast<const BITMAPV4HEADER&>(header).bV4AlphaMask;
+    if (bits <= 8) {
+      const std::uint64_t colours = header->biClrUsed != 0 ? header->biClrUsed : 1ull << bits;
+      if (colours > (1ull << bits)) return false;
+      offset += colours * sizeof(RGBQUAD);
+    }
+    stride = (width * bits + 31) / 32 * 4;
+    rows = block + offset;
+    return offset + stride * height <= size;
   }
-  const BYTE* pixels = start + header.biSize + table;
-  const std::uint64_t bytes = width * height * 4;
-  if (pixels + bytes > block_end || pixels + bytes < pixels) return bitmap;
-  const DWORD* const words = reinterpret_cast<const DWORD*>(pixels);
-  if (!bitfields && masks[3] == 0) {  // BI_RGB: alpha only where the pixels carry it
-    for (std::uint64_t i = 0; i < width * height && masks[3] == 0; ++i)
-      if ((words[i] & kAlphaMask) != 0) masks[3] = kAlphaMask;
-  }
-  const Channel red(masks[0]), green(masks[1]), blue(masks[2]), alpha(masks[3]);
-  PIXET_CALL(GdipCreateBitmapFromScan0, static_cast<INT>(width), static_cast<INT>(height), 0,
-             PixelFormat32bppARGB, nullptr, bitmap.put());
+};
+
+// A 32-bit DIB read through its masks: alpha where it has an alpha mask, or, in BI_RGB,
+// where the pixels carry alpha somewhere (some programs put it there); else opaque.
+engine::unique_gp_bitmap FromDib32(const PackedDib& dib) {
+  engine::unique_gp_bitmap bitmap;
+  const DWORD* const words = reinterpret_cast<const DWORD*>(dib.rows);
+  DWORD alpha_mask = dib.masks[3];
+  if (dib.header->biCompression == BI_RGB && alpha_mask == 0)
+    for (std::uint64_t i = 0; i < dib.width * dib.height && alpha_mask == 0; ++i)
+      if ((words[i] & kAlphaMask) != 0) alpha_mask = kAlphaMask;
+  const Channel red(dib.masks[0]), green(dib.masks[1]), blue(dib.masks[2]), alpha(alpha_mask);
+  const UINT width = static_cast<UINT>(dib.width), height = static_cast<UINT>(dib.height);
+  PIXET_CALL(GdipCreateBitmapFromScan0, static_cast<INT>(width), static_cast<INT>(height), 0, PixelFormat32bppARGB,
+             nullptr, bitmap.put());
   if (!bitmap) return bitmap;
-  const engine::BitmapPixels out(bitmap.get(), static_cast<UINT>(width), static_cast<UINT>(height),
-                                 Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB);
+  const engine::BitmapPixels out(bitmap.get(), width, height, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB);
   if (!out.locked()) return engine::unique_gp_bitmap();
-  for (std::uint64_t y = 0; y < height; ++y) {
+  for (UINT y = 0; y < height; ++y) {
     // Rows run bottom-up unless the height is negative.
-    const DWORD* row = words + (header.biHeight > 0 ? height - 1 - y : y) * width;
-    auto* to = reinterpret_cast<DWORD*>(out.row(static_cast<UINT>(y)));
-    for (std::uint64_t x = 0; x < width; ++x) {
+    const DWORD* row = words + (dib.header->biHeight > 0 ? height - 1 - y : y) * dib.width;
+    auto* to = reinterpret_cast<DWORD*>(out.row(y));
+    for (UINT x = 0; x < width; ++x) {
       const DWORD p = row[x];
       to[x] = static_cast<DWORD>(alpha.Of(p)) << 24 | static_cast<DWORD>(red.Of(p)) << 16 |
               static_cast<DWORD>(green.Of(p)) << 8 | blue.Of(p);
@@ -115,42 +130,34 @@ engine::unique_gp_bitmap FromDib32(const BITMAPINFOHEADER& header, const BYTE* b
   return bitmap;
 }
 
+// Any other uncompressed DIB, read by GDI as the system reads one (opaque).
+engine::unique_gp_bitmap FromOtherDib(const PackedDib& dib) {
+  engine::unique_gp_bitmap bitmap;
+  const unique_window_dc screen = AcquireDC(nullptr);
+  if (!screen) return bitmap;
+  const unique_hbitmap made(::CreateDIBitmap(screen.get().dc, dib.header, CBM_INIT, dib.rows,
+                                             reinterpret_cast<const BITMAPINFO*>(dib.header), DIB_RGB_COLORS));
+  if (made) PIXET_CALL(GdipCreateBitmapFromHBITMAP, made.get(), nullptr, bitmap.put());  // a copy of the pixels
+  return bitmap;
+}
+
 // The clipboard's packed DIB in `format` (CF_DIBV5 or CF_DIB), or null.
 engine::unique_gp_bitmap FromDib(UINT format) {
-  engine::unique_gp_bitmap bitmap;
   HANDLE shared = ::GetClipboardData(format);
-  if (shared == nullptr) return bitmap;
+  if (shared == nullptr) return engine::unique_gp_bitmap();
   const SIZE_T size = ::GlobalSize(shared);
   const unique_hglobal_locked block(shared);
-  if (!block || size < sizeof(BITMAPINFOHEADER)) return bitmap;
-  const auto& header = *static_cast<const BITMAPINFOHEADER*>(block.get());
-  if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biSize > size) return bitmap;
-  bitmap = FromDib32(header, static_cast<const BYTE*>(block.get()) + size);
-  if (bitmap) return bitmap;
-  // Any other packed DIB: the engine reads header, colour table and rows, then the copy
-  // below makes the picture the bitmap's own.
-  const BYTE* start = static_cast<const BYTE*>(block.get());
-  const DWORD colours = header.biClrUsed != 0 ? header.biClrUsed : header.biBitCount <= 8 ? 1u << header.biBitCount : 0;
-  const std::size_t offset = header.biSize + (header.biCompression == BI_BITFIELDS && header.biSize == 40 ? 12 : 0) +
-                             static_cast<std::size_t>(colours) * sizeof(RGBQUAD);
-  if (offset >= size || colours > 256) return bitmap;
-  engine::unique_gp_bitmap shared_rows;
-  PIXET_CALL(GdipCreateBitmapFromGdiDib, reinterpret_cast<const BITMAPINFO*>(start),
-             const_cast<BYTE*>(start + offset), shared_rows.put());
-  if (!shared_rows) return bitmap;
-  UINT width = 0, height = 0;
-  PIXET_CALL(GdipGetImageWidth, shared_rows.get(), &width);
-  PIXET_CALL(GdipGetImageHeight, shared_rows.get(), &height);
-  if (width == 0 || height == 0 || std::uint64_t{width} * height > kMostPixels) return bitmap;
-  const engine::BitmapPixels in(shared_rows.get(), width, height, Gdiplus::ImageLockModeRead, PixelFormat32bppRGB);
-  if (!in.locked()) return bitmap;
-  PIXET_CALL(GdipCreateBitmapFromScan0, static_cast<INT>(width), static_cast<INT>(height), 0, PixelFormat32bppRGB,
-             nullptr, bitmap.put());
-  if (!bitmap) return bitmap;
-  const engine::BitmapPixels out(bitmap.get(), width, height, Gdiplus::ImageLockModeWrite, PixelFormat32bppRGB);
-  if (!out.locked()) return engine::unique_gp_bitmap();
-  for (UINT y = 0; y < height; ++y) std::memcpy(out.row(y), in.row(y), std::size_t{width} * 4);
-  return bitmap;
+  PackedDib dib;
+  if (!block || !dib.Read(static_cast<const BYTE*>(block.get()), size)) return engine::unique_gp_bitmap();
+  return dib.header->biBitCount == 32 ? FromDib32(dib) : FromOtherDib(dib);
+}
+
+// The first of CF_DIBV5, CF_DIB and CF_BITMAP that was put on the clipboard: the system
+// makes the other two from it on request, and lists them after what was put. 0 for none.
+UINT PlacedPictureFormat() {
+  for (UINT format = ::EnumClipboardFormats(0); format != 0; format = ::EnumClipboardFormats(format))
+    if (format == CF_DIBV5 || format == CF_DIB || format == CF_BITMAP) return format;
+  return 0;
 }
 
 }  // namespace
@@ -211,10 +218,14 @@ unique_hglobal DibV5Block(Gdiplus::GpBitmap* bitmap, UINT width, UINT height) {
 engine::unique_gp_bitmap BitmapFromOpenClipboard() {
   if (HANDLE png = ::GetClipboardData(PngFormat()); png != nullptr)
     if (engine::unique_gp_bitmap bitmap = DecodedCopy(png)) return bitmap;
-  for (UINT format : {UINT{CF_DIBV5}, UINT{CF_DIB}})
-    if (engine::unique_gp_bitmap bitmap = FromDib(format)) return bitmap;
+  // What was put is read, never a form the system made from it: a DIB it cannot read
+  // gives nothing rather than the system's guess.
+  const UINT placed = PlacedPictureFormat();
+  if (placed == CF_DIBV5) return FromDib(CF_DIBV5);
+  // A placed bitmap goes through the engine's own copy of its pixels.
+  if (placed == CF_DIB) return FromDib(CF_DIB);
   engine::unique_gp_bitmap bitmap;
-  // The clipboard owns the handle; the engine makes its own copy of the pixels.
+  if (placed != CF_BITMAP) return bitmap;
   if (HBITMAP shared = static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP)); shared != nullptr)
     PIXET_CALL(GdipCreateBitmapFromHBITMAP, shared, nullptr, bitmap.put());
   return bitmap;

@@ -23,11 +23,13 @@ unique_hglobal PngBlock(Gdiplus::GpImage* image, const GUID& png);
 // cannot be made. Inside an engine session.
 unique_hglobal DibV5Block(Gdiplus::GpBitmap* bitmap, UINT width, UINT height);
 
-// An engine bitmap of the clipboard's image, which must be open: its "PNG" first, then its
-// CF_DIBV5 (alpha kept where its alpha mask says so, or, without a mask, where the pixels
-// carry alpha), then CF_DIB or CF_BITMAP (opaque). Null when it holds none of them or none
-// decodes. The bitmap owns its pixels: it outlives the clipboard's data. Inside an engine
-// session.
+// An engine bitmap of the clipboard's image, which must be open: its "PNG" first, then the
+// first of CF_DIBV5, CF_DIB and CF_BITMAP that was put there (not one the system made from
+// it). A 32-bit DIB keeps alpha where its alpha mask says so, or, in BI_RGB, where the
+// pixels carry alpha; other uncompressed DIBs and bitmaps are opaque. Null when it holds
+// none of them, or what it holds does not read whole (rows past the end of the block, more
+// than 16384 x 16384 pixels, a compressed DIB). The bitmap owns its pixels: it outlives the
+// clipboard's data. Inside an engine session.
 engine::unique_gp_bitmap BitmapFromOpenClipboard();
 
 }  // namespace pixet::clipboard

@@ -169,5 +169,69 @@ TEST_F(ClipboardAlpha, AlphaSurvivesCopyThenPaste) {
   EXPECT_EQ(TakeMessages(), (std::vector<std::string>{"There was an error while loading the bitmap", "Invalid Format!"}));
 }
 
+// A packed DIB: `header` (its biSize says how long), then `extra` bytes (masks, colour
+// table), then `rows`.
+std::vector<unsigned char> Dib(const BITMAPV5HEADER& header, std::vector<unsigned char> extra,
+                               const std::vector<unsigned char>& rows) {
+  std::vector<unsigned char> bytes(reinterpret_cast<const unsigned char*>(&header),
+                                   reinterpret_cast<const unsigned char*>(&header) + header.bV5Size);
+  bytes.insert(bytes.end(), extra.begin(), extra.end());
+  bytes.insert(bytes.end(), rows.begin(), rows.end());
+  return bytes;
+}
+
+BITMAPV5HEADER Header(DWORD size, LONG width, LONG height, WORD bits, DWORD compression) {
+  BITMAPV5HEADER h{};
+  h.bV5Size = size, h.bV5Width = width, h.bV5Height = height, h.bV5Planes = 1, h.bV5BitCount = bits;
+  h.bV5Compression = compression;
+  return h;
+}
+
+// Odd and hostile clipboard contents, each alone on the clipboard: what the paste writes
+// (the pixels of a 2 x 2 picture, top row first, as 0xAARRGGBB) or that it writes nothing.
+TEST_F(ClipboardAlpha, OddClipboardContentsArePastedRightOrNotAtAll) {
+  const std::vector<unsigned char> rows32 = {  // bottom row first: blue, white; then red, green, half alpha
+      0xFF, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0xFF, 0x80, 0, 0xFF, 0, 0x80};
+  const std::vector<std::uint32_t> picture = {0x80FF0000, 0x8000FF00, 0xFF0000FF, 0xFFFFFFFF};
+  const std::vector<std::uint32_t> opaque = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
+  BITMAPV5HEADER v5 = Header(sizeof(BITMAPV5HEADER), 2, 2, 32, BI_BITFIELDS);
+  v5.bV5RedMask = 0x00FF0000, v5.bV5GreenMask = 0x0000FF00, v5.bV5BlueMask = 0x000000FF, v5.bV5AlphaMask = 0xFF000000;
+  BITMAPV5HEADER no_alpha_mask = v5;
+  no_alpha_mask.bV5AlphaMask = 0;
+  BITMAPV5HEADER top_down = v5;
+  top_down.bV5Height = -2;
+  std::vector<unsigned char> rows_top_down(rows32.begin() + 8, rows32.end());
+  rows_top_down.insert(rows_top_down.end(), rows32.begin(), rows32.begin() + 8);
+  BITMAPV5HEADER huge = v5;
+  huge.bV5Width = 100000, huge.bV5Height = 100000;
+  BITMAPV5HEADER overlong = v5;
+  overlong.bV5Size = 4000;
+  const std::vector<unsigned char> masks = {0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0};  // red, green, blue
+  const std::vector<unsigned char> rows24 = {0xFF, 0, 0, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0xFF, 0, 0xFF, 0, 0, 0};  // rows of 8
+  const struct { const char* label; UINT format; std::vector<unsigned char> bytes; std::vector<std::uint32_t> pixels; } rows[] = {
+      {"V5 with alpha", CF_DIBV5, Dib(v5, {}, rows32), picture},
+      {"V5 top-down", CF_DIBV5, Dib(top_down, {}, rows_top_down), picture},
+      {"V5 without an alpha mask", CF_DIBV5, Dib(no_alpha_mask, {}, rows32), opaque},
+      {"DIB, alpha in BI_RGB pixels", CF_DIB, Dib(Header(40, 2, 2, 32, BI_RGB), {}, rows32), picture},
+      {"DIB, three masks", CF_DIB, Dib(Header(40, 2, 2, 32, BI_BITFIELDS), masks, rows32), opaque},
+      {"DIB, 24 bits", CF_DIB, Dib(Header(40, 2, 2, 24, BI_RGB), {}, rows24), opaque},
+      {"V5 rows cut short", CF_DIBV5, Dib(v5, {}, std::vector<unsigned char>(rows32.begin(), rows32.begin() + 9)), {}},
+      {"V5 of 100000 x 100000", CF_DIBV5, Dib(huge, {}, rows32), {}},
+      {"header longer than the block", CF_DIBV5, Dib(v5, {}, rows32), {}},
+      {"V5 of width 0", CF_DIBV5, Dib(Header(sizeof(BITMAPV5HEADER), 0, 2, 32, BI_BITFIELDS), {}, rows32), {}},
+      {"PNG that is no PNG", kPng, {'n', 'o', 't', ' ', 'p', 'n', 'g'}, {}}};
+  for (const auto& row : rows) {
+    std::vector<unsigned char> bytes = row.bytes;
+    if (std::string(row.label) == "header longer than the block") std::memcpy(bytes.data(), &overlong.bV5Size, 4);
+    PutOnly(row.format, bytes);
+    RemoveFile("odd.png");
+    const std::int32_t result = pixet_->PasteFromClipboard("odd.png");
+    EXPECT_EQ(result, row.pixels.empty() ? 0 : 1) << row.label;
+    EXPECT_EQ(Decode("odd.png").argb, row.pixels) << row.label;
+  }
+  RemoveFile("odd.png");
+  EXPECT_EQ(TakeMessages(), std::vector<std::string>{});
+}
+
 }  // namespace
 }  // namespace pixet::testing

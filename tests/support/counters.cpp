@@ -140,6 +140,7 @@ void Note(Tally HandleCounter::*tally, const void* thing, int times) {
 #define PIXET_MAKERS(X)                                                                                      \
   X(CreateCompatibleDC, dcs, nullptr) X(GetDC, dcs, nullptr) X(GetWindowDC, dcs, nullptr)                   \
   X(CreateCompatibleBitmap, gdi_objects, nullptr) X(CreatePalette, gdi_objects, nullptr)                    \
+  X(CreateDIBitmap, gdi_objects, nullptr)                                                                   \
   X(LoadImageA, gdi_objects, nullptr) X(LoadImageW, gdi_objects, nullptr) X(CreateThread, threads, nullptr) X(GlobalAlloc, blocks, nullptr) X(LoadLibraryA, modules, nullptr)       \
   X(LoadLibraryW, modules, nullptr) X(InternetOpenA, internet, nullptr) X(InternetOpenUrlA, internet, nullptr) \
   X(InternetConnectA, internet, nullptr) X(HttpOpenRequestA, internet, nullptr) X(InternetOpenW, internet, nullptr)  \
