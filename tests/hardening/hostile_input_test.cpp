@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cctype>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -88,7 +89,7 @@ std::string Expand(std::string text) {
 }
 
 enum Verb { kConvert, kGray, kLoad, kLoadReport, kCopy, kDraw, kDisplay, kBackground, kPaste, kSave, kSaveFrom,
-            kHandle, kEncoder, kCapture, kCaptureWindow, kWeb, kWebC };
+            kHandle, kEncoder, kCapture, kCaptureWindow, kWeb, kWebC, kCopyAlpha, kPasteTo, kScreen };
 std::int32_t Run(Hostile& t, Verb verb, const std::string& a, const std::string& b) {
   Pixet& p = *t.object;
   const std::string text = Expand(a);
@@ -112,6 +113,9 @@ std::int32_t Run(Hostile& t, Verb verb, const std::string& a, const std::string&
     case kCaptureWindow: p.CaptureWindowToBmp(s); return 0;
     case kWeb: return p.LoadImageFromWeb(t.target, s, t.field);
     case kWebC: return PixetLoadImageFromWeb(&p, t.target, s, t.field);
+    case kCopyAlpha: return p.CopyToClipboardWithAlpha(s);
+    case kPasteTo: return p.PasteFromClipboard(s);
+    case kScreen: return p.CaptureScreen(std::atoi(u), s);
   }
   return -1;
 }
@@ -226,13 +230,14 @@ const Method kMethods[] = {
     {"Convert", kConvert, 1, {}, {.writes = true}, {}}, {"Gray", kGray, 1, {}, {.writes = true}, {}},
     {"Load", kLoad, kNoFile, {}, {.window = true}, {}}, {"LoadReport", kLoadReport, kNoFile, {}, {.report = true}, {}},
     {"Copy", kCopy, 0, {kLoadFailed}, {.clipboard = true}, {}}, {"Draw", kDraw, 1, {}, {.drawn = true}, {.drawn = true}},
-    {"Display", kDisplay, 1, {}, {.shown = true}, {.shown = true}}};
+    {"Display", kDisplay, 1, {}, {.shown = true}, {.shown = true}},
+    {"CopyAlpha", kCopyAlpha, 0, {kLoadFailed}, {.clipboard = true}, {}}};
 // One row per method; `decoded_by`: the methods that find an image in `source`.
 void AddSources(std::vector<Row>& rows, const std::string& label, const std::string& source,
                 std::vector<Verb> decoded_by = {}, std::function<Call(Call)> wrap = [](Call call) { return call; }) {
   for (const Method& m : kMethods) {
     bool decodes = false;
-    for (Verb verb : decoded_by) decodes = decodes || verb == m.verb;
+    for (Verb verb : decoded_by) decodes = decodes || verb == m.verb || (verb == kConvert && m.verb == kCopyAlpha);
     rows.push_back({label + "_" + m.label, wrap(Do(m.verb, source, Out("png"))), decodes ? 1 : m.none,
                     decodes ? Texts{} : m.messages, decodes ? m.effects : m.always});
   }
@@ -485,7 +490,8 @@ std::vector<Row> Rows() {
   for (const Method& m : kMethods)
     rows.push_back({std::string("EngineRefuses_") + m.label, EngineRefuses(Do(m.verb, photo, Out("png"))),
                     m.verb == kLoad || m.verb == kLoadReport ? kNoFile : 0,  // no converted file to open
-                    m.verb == kCopy ? Texts{"Error initializing GDI+", kLoadFailed} : Texts{"Error initializing GDI+"}});
+                    m.verb == kCopy || m.verb == kCopyAlpha ? Texts{"Error initializing GDI+", kLoadFailed}
+                                                            : Texts{"Error initializing GDI+"}});
 
   // Out of memory inside the library: nothing thrown gets out, the method gives its failure value. Drawing and
   // display first turn the image's name to wide text, which then gives none: they go on as for a missing image.
@@ -525,6 +531,19 @@ std::vector<Row> Rows() {
        }))), 0, {}, {.clipboard = true}},
       {"CopyWhileHeld_bmp", Held(Do(kCopy, Sample("photo.bmp"))), 0, {kPasteFailed}},
       {"CopyWhileHeld_png", Held(Do(kCopy, photo)), 0, {kPasteFailed}},
+      {"CopyAlphaWhileHeld", Held(Do(kCopyAlpha, photo)), 0, {kPasteFailed}},
+      // Pasting into a file, and the screen's captures.
+      {"PasteTo", Around(kPutPhoto, Do(kPasteTo, Out("png"))), 1, {}, {.writes = true, .clipboard = true}},
+      {"PasteToTextOnly", Do(kPasteTo, Out("png")), 0},
+      {"PasteToWhileHeld", Around(kPutPhoto, Held(Do(kPasteTo, Out("png")))), 0, {}, {.clipboard = true}},
+      {"PasteToBadExtension", Around(kPutPhoto, Do(kPasteTo, Out("xyz"))), 0, {"Invalid Format!"}, {.clipboard = true}},
+      {"PasteToUnwritableFolder", Around(kPutPhoto, Unwritable(Do(kPasteTo, "pasted.png"))), 0, {}, {.clipboard = true}},
+      {"PasteToNameOf300", Around(kPutPhoto, Do(kPasteTo, std::string(300, 'p') + ".png")), 0, {}, {.clipboard = true}},
+      {"Screen", Do(kScreen, Out("png"), "0"), 1, {}, {.writes = true}},
+      {"ScreenMissingMonitor", Do(kScreen, Out("png"), "9"), 0},
+      {"ScreenNegativeMonitor", Do(kScreen, Out("png"), "-1"), 0},
+      {"ScreenBadExtension", Do(kScreen, Out("xyz"), "0"), 0, {"Invalid Format!"}},
+      {"ScreenUnwritableFolder", Unwritable(Do(kScreen, "screen.png", "0")), 0},
       // Resources: missing names and modules, broken images.
       {"MissingName", Do(kSave, "NOSUCHIMAGE", Out("png")), 1}, {"NameOf300", Do(kSave, long_name, Out("png")), 1},
       {"MissingNameInModule", Do(kSaveFrom, "NOSUCHIMAGE", module), 1},
