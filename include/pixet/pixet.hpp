@@ -92,6 +92,15 @@ class Object {
     const std::wstring text(address);
     return PixetLoadImageFromWebW(object_, window, text.c_str(), control);
   }
+  // Monitor 0: the whole virtual screen; 1..N: each monitor. In physical pixels.
+  int CaptureScreen(int monitor, const std::filesystem::path& file) {
+    return PixetCaptureScreenW(object_, monitor, file.c_str());
+  }
+  // "PNG", CF_DIBV5 with straight alpha, and CF_BITMAP; the paste prefers them in that order.
+  int CopyToClipboardWithAlpha(const std::filesystem::path& file) {
+    return PixetCopyToClipboardWithAlphaW(object_, file.c_str());
+  }
+  int PasteFromClipboard(const std::filesystem::path& target) { return PixetPasteFromClipboardW(object_, target.c_str()); }
   void SetWebTimeout(int milliseconds) { PixetSetWebTimeout(object_, milliseconds); }
   void SetWebSizeLimit(unsigned int bytes) { PixetSetWebSizeLimit(object_, bytes); }
 
