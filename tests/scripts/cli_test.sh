@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# cli_test.sh full|smoke WORK_DIR CLI.exe RESOURCES.dll EMULATOR...
+# cli_test.sh full|smoke|core WORK_DIR CLI.exe RESOURCES.dll EMULATOR...
 # One row per pixet-cli call: its exit code, what it printed, and the file it writes read
 # back by ImageMagick. `smoke` (emulated 32-bit: a minute per process start) runs only the
 # rows named in $smoke. Samples come from WORK_DIR/data, the HTTP server's ports from
@@ -9,8 +9,10 @@ set -uo pipefail
 mode=$1 work=$2 cli=$3 resources=$4 smoke=" help no-command batch " failed=0 passed=0
 shift 4
 emulator=("$@")
-[[ $mode =~ ^(full|smoke)$ ]] || { echo "usage: $0 full|smoke WORK_DIR CLI.exe RESOURCES.dll EMULATOR..." >&2; exit 2; }
-limit=${PIXET_CLI_TIMEOUT:-$([ "$mode" = full ] && echo 120 || echo 600)}
+[[ $mode =~ ^(full|smoke|core)$ ]] || { echo "usage: $0 full|smoke|core WORK_DIR CLI.exe RESOURCES.dll EMULATOR..." >&2; exit 2; }
+# core: the smoke rows, a name outside the code page, the clipboard's alpha, a screen capture.
+[ "$mode" != core ] || smoke+="u-convert copy-alpha paste-alpha screen "
+limit=${PIXET_CLI_TIMEOUT:-$([ "$mode" = smoke ] && echo 600 || echo 120)}
 root=$work/cli
 rm -rf "$root" && mkdir -p "$root/many" && cd "$root" || exit 1
 cp "$work"/data/{photo.png,photo.jpg,palette.png,halves.png,transparent.png,not-image.png} .
@@ -147,7 +149,7 @@ short|png|longername.jpg|LONG~GLF.gif
 windows-short|png|longer.name.jpg|LONGER~1.gif
 folders|png|sub/../a.png|./sub/A.gif
 ROWS
-[ "$mode" = smoke ] || { [ "$(ls one)" = longername.png ] && [ "$(identify -format %wx%h one/longername.png)" = 3x3 ]; } ||
+[ "$mode" != full ] || { [ "$(ls one)" = longername.png ] && [ "$(identify -format %wx%h one/longername.png)" = 3x3 ]; } ||
   { echo "FAIL refused batches wrote into one/: $(ls one | tr '\n' ' ')"; failed=$((failed + 1)); }
 t twins-not 0 'wrote two.y .png' two/strasse.png 'PNG 64x48' convert tw/straße.png tw/strasse.jpg tw/y.png "tw/y .gif" --to two
 # -j N workers: a mixed batch gives the same files byte for byte, lines and exit code as
@@ -160,11 +162,11 @@ for j in 1 4; do
   t "jobs-msg-$j" 1 'message: Invalid Format!' - - gray "${mix[@]}" --to "m$j" --ext xyz -j $j
   sed "s/m$j\\\\/M/" out.txt > "m$j.out" && grep -c '^message: Invalid Format!$' err.txt > "m$j.err"
 done
-[ "$mode" = smoke ] || ( cmp j1.out j4.out && cmp j1.err j4.err && ! grep -q done j4.err && cmp m1.out m4.out &&
+[ "$mode" != full ] || ( cmp j1.out j4.out && cmp j1.err j4.err && ! grep -q done j4.err && cmp m1.out m4.out &&
   [ "$(cat m1.err m4.err)" = "$(printf '%s\n' ${#mix[@]} ${#mix[@]})" ] && diff <(ls j1) <(ls j4) &&
   for f in j1/*; do cmp "$f" "j4/${f#j1/}" || exit 1; done ) >/dev/null 2>&1 ||
   { echo "FAIL -j 4 and -j 1 differ: $(diff j1.out j4.out | head -c 300 | tr '\n' '|')"; failed=$((failed + 1)); }
-[ "$mode" = smoke ] || [[ $(script -qc "$(printf '%q ' "${emulator[@]}" "$cli") convert ${mix[*]} --to tty 2>&1 >/dev/null" \
+[ "$mode" != full ] || [[ $(script -qc "$(printf '%q ' "${emulator[@]}" "$cli") convert ${mix[*]} --to tty 2>&1 >/dev/null" \
   /dev/null | sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g') =~ ${#mix[@]}\ *of\ *${#mix[@]}\ *done ]] ||
   { echo "FAIL no progress line on a terminal"; failed=$((failed + 1)); }
 # load, copy, paste.
@@ -208,7 +210,7 @@ t rect 0 'wrote rect.bmp' rect.bmp 'BMP 50x40' capture rect wide.png rect.bmp 10
 t window 0 'wrote window.bmp' window.bmp 'BMP 2(0[1-9]|[1-9][0-9])x(1[6-9]|2[0-9])[0-9]' capture window wide.png window.bmp
 t capture-missing 1 'cannot show missing.png' missing.bmp absent capture client missing.png missing.bmp
 # The window showing wide.png is on the captured desktop: some of its yellow is there.
-[ "$mode" = smoke ] || [ "$(convert desktop.bmp -fuzz 10% -fill black +opaque '#ffff00' -format '%[fx:mean>0]' info:)" = 1 ] ||
+[ "$mode" != full ] || [ "$(convert desktop.bmp -fuzz 10% -fill black +opaque '#ffff00' -format '%[fx:mean>0]' info:)" = 1 ] ||
   { echo "FAIL desktop.bmp shows none of wide.png"; failed=$((failed + 1)); }
 # Names no code page holds (Cyrillic, Greek, Chinese, beyond the BMP) in every command that
 # takes one: files, folders, a module, a batch's folder.
