@@ -40,7 +40,7 @@ engine::unique_gp_bitmap DecodedCopy(HANDLE shared) {
   return bitmap;
 }
 
-// The bit position of a mask's lowest bit and its width, for masks of up to 8 bits.
+// A channel's mask: the position of its lowest bit and how many bits run from there.
 struct Channel {
   DWORD mask;
   int shift = 0;
@@ -55,7 +55,7 @@ struct Channel {
     if (bits == 0) return 255;
     const DWORD value = (pixel & mask) >> shift;
     const DWORD most = (bits >= 32 ? 0xFFFFFFFFu : (1u << bits) - 1u);
-    return static_cast<BYTE>(value * 255u / most);
+    return static_cast<BYTE>(std::uint64_t{value} * 255u / most);  // no overflow for wide masks
   }
 };
 
@@ -94,6 +94,9 @@ struct PackedDib {
       const std::uint64_t colours = header->biClrUsed != 0 ? header->biClrUsed : 1ull << bits;
       if (colours > (1ull << bits)) return false;
       offset += colours * sizeof(RGBQUAD);
+    } else if (header->biClrUsed != 0) {  // a palette for devices that want one, before the rows
+      if (header->biClrUsed > 256) return false;
+      offset += std::uint64_t{header->biClrUsed} * sizeof(RGBQUAD);
     }
     stride = (width * bits + 31) / 32 * 4;
     rows = block + offset;

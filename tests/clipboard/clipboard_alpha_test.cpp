@@ -204,6 +204,8 @@ TEST_F(ClipboardAlpha, OddClipboardContentsArePastedRightOrNotAtAll) {
   rows_top_down.insert(rows_top_down.end(), rows32.begin(), rows32.begin() + 8);
   BITMAPV5HEADER huge = v5;
   huge.bV5Width = 100000, huge.bV5Height = 100000;
+  BITMAPV5HEADER with_palette = Header(40, 2, 2, 32, BI_RGB);
+  with_palette.bV5ClrUsed = 2;  // an optional palette between header and rows
   BITMAPV5HEADER overlong = v5;
   overlong.bV5Size = 4000;
   const std::vector<unsigned char> masks = {0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0};  // red, green, blue
@@ -215,6 +217,7 @@ TEST_F(ClipboardAlpha, OddClipboardContentsArePastedRightOrNotAtAll) {
       {"DIB, alpha in BI_RGB pixels", CF_DIB, Dib(Header(40, 2, 2, 32, BI_RGB), {}, rows32), picture},
       {"DIB, three masks", CF_DIB, Dib(Header(40, 2, 2, 32, BI_BITFIELDS), masks, rows32), opaque},
       {"DIB, 24 bits", CF_DIB, Dib(Header(40, 2, 2, 24, BI_RGB), {}, rows24), opaque},
+      {"DIB, 32 bits with a palette", CF_DIB, Dib(with_palette, std::vector<unsigned char>(8, 0x11), rows32), picture},
       {"V5 rows cut short", CF_DIBV5, Dib(v5, {}, std::vector<unsigned char>(rows32.begin(), rows32.begin() + 9)), {}},
       {"V5 of 100000 x 100000", CF_DIBV5, Dib(huge, {}, rows32), {}},
       {"header longer than the block", CF_DIBV5, Dib(v5, {}, rows32), {}},
