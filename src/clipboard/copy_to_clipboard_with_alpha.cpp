@@ -4,6 +4,7 @@
 
 #include "base/boundary.h"
 #include "base/unique_any.h"
+#include "clipboard/clipboard_copy.h"
 #include "clipboard/clipboard_image.h"
 #include "core/engine.h"
 #include "core/host_access.h"
@@ -12,9 +13,6 @@
 
 namespace pixet {
 namespace {
-
-constexpr char kNotLoaded[] = "There was an error while loading the bitmap";
-constexpr char kNotPlaced[] = "There was an error while pasting the bitmap to the clipboard!";
 
 // Places `block` on the open clipboard as `format`; once placed it is the clipboard's.
 bool Place(UINT format, unique_hglobal& block) {
@@ -26,7 +24,7 @@ bool Place(UINT format, unique_hglobal& block) {
 // What both forms do, on a name with its trailing blanks removed.
 std::int32_t CopyWithAlpha(Pixet& self, const std::wstring& file) {
   if (self.ENGINELOADED == 0) {
-    host::ShowMessage(kNotLoaded);
+    host::ShowMessage(clipboard::kNotLoaded);
     return 0;
   }
   const engine::Session session;
@@ -46,11 +44,10 @@ std::int32_t CopyWithAlpha(Pixet& self, const std::wstring& file) {
   unique_hbitmap opaque;  // for programs that read only CF_BITMAP: the picture over white
   if (image) PIXET_CALL(GdipCreateHBITMAPFromBitmap, bitmap, opaque.put(), 0xFFFFFFFFu);
   if (!png_block || !dib_block || !opaque) {
-    host::ShowMessage(kNotLoaded);
+    host::ShowMessage(clipboard::kNotLoaded);
     return 0;
   }
-  HWND owner = reinterpret_cast<HWND>(host::Read(HostTarget::Current(), HostProperty::WindowHandle));
-  unique_clipboard open = AcquireClipboard(owner);
+  unique_clipboard open = AcquireClipboard(clipboard::CopyOwner());
   // Nothing reaches a clipboard this call could not open, whatever SetClipboardData says.
   bool placed = open && ::EmptyClipboard() && Place(clipboard::PngFormat(), png_block) &&
                 Place(CF_DIBV5, dib_block);
@@ -60,7 +57,7 @@ std::int32_t CopyWithAlpha(Pixet& self, const std::wstring& file) {
     placed = false;
   if (!placed || !::IsClipboardFormatAvailable(CF_DIBV5)) {
     open.reset();
-    host::ShowMessage(kNotPlaced);
+    host::ShowMessage(clipboard::kNotPlaced);
     return 0;
   }
   return 1;

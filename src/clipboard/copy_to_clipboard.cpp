@@ -6,6 +6,7 @@
 #include "base/boundary.h"
 #include "base/file_names.h"
 #include "base/unique_any.h"
+#include "clipboard/clipboard_copy.h"
 #include "core/host_access.h"
 #include "core/text.h"
 #include "core/working_files.h"
@@ -34,21 +35,20 @@ std::int32_t CopyFile(const std::wstring& file, const std::function<void(const w
   unique_hbitmap bitmap(name.empty() ? nullptr : static_cast<HBITMAP>(
       ::LoadImageW(nullptr, name.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
   if (!bitmap) {
-    host::ShowMessage("There was an error while loading the bitmap");
+    host::ShowMessage(clipboard::kNotLoaded);
     return 0;
   }
-  HWND owner = reinterpret_cast<HWND>(host::Read(HostTarget::Current(), HostProperty::WindowHandle));
-  unique_clipboard clipboard = AcquireClipboard(owner);
+  unique_clipboard open = AcquireClipboard(clipboard::CopyOwner());
   ::EmptyClipboard();
   // Once placed, the bitmap is the clipboard's; a refused one stays ours and is deleted.
   // Nothing reaches a clipboard this call could not open, whatever SetClipboardData says
   // (some systems return the handle all the same).
-  const bool placed = clipboard && ::SetClipboardData(CF_BITMAP, bitmap.get()) != nullptr;
+  const bool placed = open && ::SetClipboardData(CF_BITMAP, bitmap.get()) != nullptr;
   if (placed) bitmap.release();
   // A bitmap seen on a clipboard this call could not open or fill is someone else's.
   if (!placed || !::IsClipboardFormatAvailable(CF_BITMAP)) {
-    clipboard.reset();
-    host::ShowMessage("There was an error while pasting the bitmap to the clipboard!");
+    open.reset();
+    host::ShowMessage(clipboard::kNotPlaced);
     return 0;
   }
   return 1;
