@@ -4,7 +4,6 @@
 #include <type_traits>
 
 #include "base/boundary.h"
-#include "base/file_names.h"
 #include "base/unique_any.h"
 #include "core/host_access.h"
 #include "core/text.h"
@@ -29,10 +28,7 @@ std::int32_t LoadFileOrAddress(Pixet& self, const HostTarget& control, const Cha
   WorkingFilesLock lock;  // the downloaded file's name and "kjj___.bmp"
   if (download == Download::Skipped) return LoadThroughBmp(self, control, source);
   KeepDownload(fetched, file_text);
-  if constexpr (std::is_same_v<Char, char>)
-    return LoadThroughBmp(self, control, file_text.empty() ? "" : AnsiNameOf(file_text).c_str());
-  else
-    return LoadThroughBmp(self, control, file_text.c_str());
+  return LoadMadeFileThroughBmp(self, control, file_text, std::is_same_v<Char, char>);
 }
 
 }  // namespace

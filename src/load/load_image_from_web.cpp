@@ -4,7 +4,6 @@
 #include <type_traits>
 
 #include "base/boundary.h"
-#include "base/file_names.h"
 #include "core/host_access.h"
 #include "core/text.h"
 #include "core/working_files.h"
@@ -30,10 +29,7 @@ std::int32_t LoadFromWeb(Pixet& self, PixetHostWindow* window, const std::wstrin
   auto_delete_wide_file body;  // this call's own file, deleted when the call ends
   if (!FetchWebAddress(address, WebLimitsOf(&self), body)) return 0;
   WorkingFilesLock lock;  // for "kjj___.bmp" alone
-  if constexpr (std::is_same_v<Char, char>)
-    return LoadThroughBmp(self, HostTarget::Of(window, control), AnsiNameOf(body.get()).c_str());
-  else
-    return LoadThroughBmp(self, HostTarget::Of(window, control), body.get().c_str());
+  return LoadMadeFileThroughBmp(self, HostTarget::Of(window, control), body.get(), std::is_same_v<Char, char>);
 }
 
 }  // namespace

@@ -56,4 +56,8 @@ std::int32_t LoadThroughBmp(Pixet& self, const HostTarget& control, const wchar_
   return LoadConverted(self, control, [&](const std::wstring& temp) { self.ConvertImageW(file_text, temp.c_str()); });
 }
 
+std::int32_t LoadMadeFileThroughBmp(Pixet& self, const HostTarget& control, const std::wstring& file, bool ansi_form) {
+  return ansi_form ? LoadThroughBmp(self, control, AnsiNameOf(file).c_str()) : LoadThroughBmp(self, control, file.c_str());
+}
+
 }  // namespace pixet

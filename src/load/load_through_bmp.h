@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "pixet/host.h"
 
@@ -16,5 +17,9 @@ namespace pixet {
 // working-files lock.
 std::int32_t LoadThroughBmp(Pixet& self, const HostTarget& control, const char* file_text);
 std::int32_t LoadThroughBmp(Pixet& self, const HostTarget& control, const wchar_t* file_text);
+
+// The same for a file the load made itself (a download), named in UTF-16: an ANSI form's
+// converter gets its ANSI name (AnsiNameOf; empty when it has none).
+std::int32_t LoadMadeFileThroughBmp(Pixet& self, const HostTarget& control, const std::wstring& file, bool ansi_form);
 
 }  // namespace pixet
